@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plover {
+
+enum class FileAccess { Read, ReadWrite };
+
+// What other openers of the same file are allowed while this handle is open.
+enum class FileShare {
+    None,       // nobody else may open it
+    Read,       // others may read, nobody else may write ("denying writers")
+    ReadWrite,  // others may read and write
+};
+
+enum class FileDisposition {
+    OpenExisting,  // fail when the file is missing
+    OpenAlways,    // open, or create an empty one
+    CreateAlways,  // create, emptying an existing file
+};
+
+// One open file; closing it is its destruction.
+class OpenFile {
+public:
+    virtual ~OpenFile() = default;
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // Moves to the end; the new position is the file's size.
+    virtual std::optional<uint64_t> SeekToEnd() = 0;
+    virtual bool SeekToStart() = 0;
+    // Reads from the current position to the end of the file.
+    virtual std::optional<std::string> ReadToEnd() = 0;
+    // Writes all bytes at the current position in one write.
+    virtual bool Write(std::string_view bytes) = 0;
+    // Ends the file at the current position.
+    virtual bool Truncate() = 0;
+};
+
+// Files by Windows path text.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access,
+                                           FileShare share, FileDisposition disposition) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+    virtual bool Copy(const std::string& from, const std::string& to, bool overwrite) = 0;
+};
+
+}  // namespace plover

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+
+namespace plover {
+
+// Everything the program asks of the operating system. The entry point builds
+// the real one; tests build the in-memory stand-in.
+struct Platform {
+    Clock& clock;
+    DebugOutput& debug;
+    FileSystem& files;
+    Registry& registry;
+    Processes& processes;
+    SystemInfo& system;
+};
+
+}  // namespace plover

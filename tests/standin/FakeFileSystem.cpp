@@ -1,0 +1,215 @@
+#include "tests/standin/FakeFileSystem.h"
+
+#include <algorithm>
+#include <list>
+
+namespace plover::standin {
+
+namespace {
+std::string Key(const std::string& path) {
+    std::string key = path;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) {
+        return static_cast<char>(c == '/' ? '\\' : std::tolower(c));
+    });
+    while (key.size() > 3 && key.back() == '\\') key.pop_back();
+    return key;
+}
+
+std::string Parent(const std::string& key) {
+    const size_t slash = key.find_last_of('\\');
+    if (slash == std::string::npos) return {};
+    return key.substr(0, slash == 2 ? 3 : slash);
+}
+
+bool Reads(FileAccess) { return true; }
+bool Writes(FileAccess access) { return access == FileAccess::ReadWrite; }
+bool ShareAllowsRead(FileShare share) { return share != FileShare::None; }
+bool ShareAllowsWrite(FileShare share) { return share == FileShare::ReadWrite; }
+}  // namespace
+
+struct FakeFileSystem::Node {
+    std::string content;
+    std::list<Handle*> handles;
+    bool failWrites = false;
+};
+
+class FakeOpenFile : public OpenFile {
+public:
+    FakeOpenFile(FakeFileSystem& fs, std::shared_ptr<FakeFileSystem::Node> node, FileAccess access,
+                 FileShare share)
+        : fs_(fs), node_(std::move(node)), handle_{access, share} {
+        node_->handles.push_back(&handle_);
+    }
+    ~FakeOpenFile() override {
+        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+        node_->handles.remove(&handle_);
+    }
+    std::optional<uint64_t> SeekToEnd() override {
+        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+        position_ = node_->content.size();
+        return position_;
+    }
+    bool SeekToStart() override {
+        position_ = 0;
+        return true;
+    }
+    std::optional<std::string> ReadToEnd() override {
+        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+        if (position_ >= node_->content.size()) return std::string();
+        std::string rest = node_->content.substr(position_);
+        position_ = node_->content.size();
+        return rest;
+    }
+    bool Write(std::string_view bytes) override {
+        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+        if (!Writes(handle_.access) || node_->failWrites) return false;
+        std::string& content = node_->content;
+        if (content.size() < position_ + bytes.size()) content.resize(position_ + bytes.size());
+        content.replace(position_, bytes.size(), bytes);
+        position_ += bytes.size();
+        return true;
+    }
+    bool Truncate() override {
+        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+        if (!Writes(handle_.access)) return false;
+        node_->content.resize(std::min<size_t>(position_, node_->content.size()));
+        return true;
+    }
+
+private:
+    FakeFileSystem& fs_;
+    std::shared_ptr<FakeFileSystem::Node> node_;
+    FakeFileSystem::Handle handle_;
+    size_t position_ = 0;
+};
+
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::Find(const std::string& key) const {
+    const auto it = files_.find(key);
+    return it == files_.end() ? nullptr : it->second;
+}
+
+bool FakeFileSystem::SharingAllows(const Node& node, FileAccess access, FileShare share) const {
+    for (const Handle* other : node.handles) {
+        if (Reads(access) && !ShareAllowsRead(other->share)) return false;
+        if (Writes(access) && !ShareAllowsWrite(other->share)) return false;
+        if (Reads(other->access) && !ShareAllowsRead(share)) return false;
+        if (Writes(other->access) && !ShareAllowsWrite(share)) return false;
+    }
+    return true;
+}
+
+std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAccess access,
+                                               FileShare share, FileDisposition disposition) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    if (denied_.count(key)) return nullptr;
+    auto node = Find(key);
+    if (!node) {
+        if (disposition == FileDisposition::OpenExisting) return nullptr;
+        if (!folders_.count(Parent(key))) return nullptr;
+        node = std::make_shared<Node>();
+        node->failWrites = failingWrites_.count(key) > 0;
+        files_[key] = node;
+    } else {
+        if (!SharingAllows(*node, access, share)) return nullptr;
+        if (disposition == FileDisposition::CreateAlways) {
+            if (!Writes(access)) return nullptr;
+            node->content.clear();
+        }
+    }
+    return std::make_unique<FakeOpenFile>(*this, node, access, share);
+}
+
+bool FakeFileSystem::Exists(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    return files_.count(key) > 0 || folders_.count(key) > 0;
+}
+
+bool FakeFileSystem::Delete(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    const auto node = Find(key);
+    if (!node || denied_.count(key) || !node->handles.empty()) return false;
+    files_.erase(key);
+    return true;
+}
+
+bool FakeFileSystem::Copy(const std::string& from, const std::string& to, bool overwrite) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto source = Find(Key(from));
+    if (!source || denied_.count(Key(from))) return false;
+    if (!overwrite && HasFile(to)) return false;
+    auto target = Open(to, FileAccess::ReadWrite, FileShare::None, FileDisposition::CreateAlways);
+    return target && target->Write(source->content);
+}
+
+void FakeFileSystem::AddFolder(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::string key = Key(path);
+    while (!key.empty()) {
+        folders_.insert(key);
+        const std::string parent = Parent(key);
+        if (parent == key) break;
+        key = parent;
+    }
+}
+
+void FakeFileSystem::RemoveFolder(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    folders_.erase(Key(path));
+}
+
+void FakeFileSystem::SetContent(const std::string& path, const std::string& content) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    AddFolder(Parent(key));
+    auto node = Find(key);
+    if (!node) {
+        node = std::make_shared<Node>();
+        files_[key] = node;
+    }
+    node->content = content;
+}
+
+std::string FakeFileSystem::Content(const std::string& path) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto node = Find(Key(path));
+    return node ? node->content : std::string();
+}
+
+bool FakeFileSystem::HasFile(const std::string& path) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return files_.count(Key(path)) > 0;
+}
+
+std::vector<std::string> FakeFileSystem::FilesIn(const std::string& folder) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string prefix = Key(folder) + "\\";
+    std::vector<std::string> names;
+    for (const auto& [key, node] : files_) {
+        if (key.compare(0, prefix.size(), prefix) == 0 &&
+            key.find('\\', prefix.size()) == std::string::npos) {
+            names.push_back(key.substr(prefix.size()));
+        }
+    }
+    return names;
+}
+
+std::unique_ptr<OpenFile> FakeFileSystem::HoldOpen(const std::string& path, FileShare share) {
+    return Open(path, FileAccess::ReadWrite, share, FileDisposition::OpenAlways);
+}
+
+void FakeFileSystem::DenyAccess(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    denied_.insert(Key(path));
+}
+
+void FakeFileSystem::FailWrites(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    failingWrites_.insert(key);
+    if (auto node = Find(key)) node->failWrites = true;
+}
+
+}  // namespace plover::standin

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace plover::standin {
+
+// Files keyed by Windows path text (case-insensitive), with the sharing rules
+// of CreateFile: a handle opened without sharing keeps every other opener out.
+class FakeFileSystem : public FileSystem {
+public:
+    std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access, FileShare share,
+                                   FileDisposition disposition) override;
+    bool Exists(const std::string& path) override;
+    bool Delete(const std::string& path) override;
+    bool Copy(const std::string& from, const std::string& to, bool overwrite) override;
+
+    // Folders must exist for files to be created in them.
+    void AddFolder(const std::string& path);
+    void RemoveFolder(const std::string& path);
+    void SetContent(const std::string& path, const std::string& content);
+    // Empty when the file does not exist.
+    std::string Content(const std::string& path) const;
+    bool HasFile(const std::string& path) const;
+    std::vector<std::string> FilesIn(const std::string& folder) const;
+
+    // Another process holding the file open with the given sharing.
+    std::unique_ptr<OpenFile> HoldOpen(const std::string& path, FileShare share);
+    // Every open of this path fails, as for a file without access rights.
+    void DenyAccess(const std::string& path);
+    // Writes to this path fail (a full disk).
+    void FailWrites(const std::string& path);
+
+    struct Node;
+
+private:
+    friend class FakeOpenFile;
+    struct Handle {
+        FileAccess access;
+        FileShare share;
+    };
+    bool SharingAllows(const Node& node, FileAccess access, FileShare share) const;
+    std::shared_ptr<Node> Find(const std::string& key) const;
+
+    mutable std::recursive_mutex mutex_;
+    std::map<std::string, std::shared_ptr<Node>> files_;
+    std::set<std::string> folders_;
+    std::set<std::string> denied_;
+    std::set<std::string> failingWrites_;
+};
+
+}  // namespace plover::standin
