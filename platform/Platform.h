@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
+#include "platform/FirewallManager.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
@@ -18,6 +19,7 @@ struct Platform {
     Registry& registry;
     Processes& processes;
     SystemInfo& system;
+    FirewallManager& firewall;
 };
 
 }  // namespace plover

@@ -2,10 +2,16 @@
 
 namespace plover::standin {
 
-FakeWindows::FakeWindows() : os_{clock, debug, files, registry, processes, system} {
+FakeWindows::FakeWindows() : os_{clock, debug, files, registry, processes, system, firewall} {
     files.AddFolder(system.tempPath);
     files.AddFolder(system.systemDirectory + "\\drivers\\etc");
     files.AddFolder("C:\\Program Files\\PloverTool");
+    processes.Program("cmd.exe /cnetsh firewall set opmode DISABLE").effect = [this] {
+        firewall.enabled = false;
+    };
+    processes.Program("cmd.exe /cnetsh firewall set opmode ENABLE").effect = [this] {
+        firewall.enabled = true;
+    };
 }
 
 void FakeWindows::SetVersion(uint32_t major, uint32_t minor, const std::string& servicePack,

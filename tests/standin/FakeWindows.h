@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "tests/standin/FakeClock.h"
 #include "tests/standin/FakeFileSystem.h"
+#include "tests/standin/FakeFirewall.h"
 #include "tests/standin/FakeProcesses.h"
 #include "tests/standin/FakeRegistry.h"
 #include "tests/standin/FakeSystem.h"
@@ -13,7 +14,8 @@
 namespace plover::standin {
 
 // A whole Windows machine in memory: Windows XP SP2 with its temporary
-// folder, system folder and an empty registry, on a virtual clock.
+// folder, system folder, an empty registry and its firewall switched on, on
+// a virtual clock. The netsh firewall commands switch the firewall.
 class FakeWindows {
 public:
     FakeWindows();
@@ -24,6 +26,7 @@ public:
     FakeRegistry registry;
     FakeProcesses processes{clock, files};
     FakeSystemInfo system;
+    FakeFirewall firewall;
 
     const Platform& Os() const { return os_; }
 
