@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace plover {
+
+// What the main window's logic asks of the window toolkit: the real one is
+// the Win32 view, tests use a recording fake.
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+
+    // The model changed: repaint what it shows.
+    virtual void ControlsChanged() = 0;
+    // Handles every window message waiting for the window's thread.
+    virtual void HandlePendingMessages() = 0;
+    // The application ends when its message loop next looks.
+    virtual void RequestApplicationEnd() = 0;
+    // A modal warning box with Yes and No; true on Yes.
+    virtual bool AskYesNoWarning(const std::string& text) = 0;
+    virtual void ShowContactDialogModal() = 0;
+    virtual void HideMainWindow() = 0;
+    // The close request: runs the close query and, when allowed, the close.
+    virtual void CloseMainWindow() = 0;
+    // Called on the diagnostic thread as it ends; the window's thread must
+    // later call RunEnded on the window.
+    virtual void PostRunEnded() = 0;
+};
+
+}  // namespace plover

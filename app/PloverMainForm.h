@@ -1,0 +1,132 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FormControl.h"
+#include "app/FormHost.h"
+#include "app/MessageForm.h"
+#include "checks/FirewallOperations.h"
+#include "engine/ComputationalThread.h"
+#include "engine/RunDisplay.h"
+#include "engine/Synchronizer.h"
+#include "platform/Platform.h"
+#include "system/ResumeState.h"
+
+namespace plover {
+
+// What the main window is built from; the entry point (or a test) owns each.
+struct MainFormParts {
+    const Platform& os;
+    FormHost& host;
+    Synchronizer& synchronizer;
+    TFirewallOperations& FirewallOperations;
+    SettingsSnapshot& snapshot;
+    TMessageForm& MessageForm;
+};
+
+// The wizard window's logic: its controls as plain state, its fields, the
+// panel switch, run control and closing. The view renders the controls and
+// forwards the user's clicks; the diagnostic thread reports through
+// RunDisplay, each operation on the window's thread.
+class TPloverMainForm : public RunDisplay {
+public:
+    static constexpr int ClientWidth = 440;
+    static constexpr int ClientHeight = 480;
+
+    // Reads the branding block and writes the Winsock export files.
+    explicit TPloverMainForm(const MainFormParts& parts);
+    ~TPloverMainForm() override;
+    TPloverMainForm(const TPloverMainForm&) = delete;
+    TPloverMainForm& operator=(const TPloverMainForm&) = delete;
+
+    // The five stage bodies of every run; an empty slot passes its stage.
+    void SetStageSlots(StageSlots stages) { stages_ = std::move(stages); }
+
+    // Controls, in creation order (children follow their panel).
+    FormControl firstImage, Label3, Label10, Image4, Image5, Image6;
+    FormControl stepsPanel, Image2, Label4, goodImage, failImage, Image1, Label1;
+    FormControl s1, s2, s3, s4, s5, progressImage;
+    FormControl goodPanel, Image18, Label6, Label9, emailURL, performanceURL, errorURL, popupURL,
+        browseURL, Image7;
+    FormControl failPanel, Image3, Label2, Label7, Label8, tempFailImage, mssgAtxt;
+    FormControl RunTestButton, contactCancel, CloseButton;
+    std::vector<FormControl*> Controls();
+
+    // Fields.
+    int StageIndex = 0;
+    std::string ProviderName;
+    std::string ProviderDnsServers;
+    std::string ContactSupportText;
+    std::string RouterMessageText;
+    std::string PageText;
+    std::string Winsock2RegText;
+    std::string WinsockRegText;
+    std::atomic<bool> PingReplied{false};
+    bool WasRestartedFlag = false;
+    bool RestartAcceptedFlag = false;
+    std::atomic<bool> FirewallWasDisabled{false};
+
+    // Event handlers.
+    void FormShow();
+    void RunTestButtonClick();
+    void contactCancelClick();
+    void CloseButtonClick();
+    void FormCloseQuery(bool& canClose);
+    void FormClose();
+    // A link label was clicked: its target opens in the user's browser.
+    void LinkClick(const FormControl& link);
+    // The diagnostic thread has ended (its OnTerminate was delivered).
+    void RunEnded();
+
+    // Run display.
+    void StageCompleted() override;
+    void ShowRepairInProgress() override;
+    void ResumeStagesPanel() override;
+    void ShowAdapterFailure() override;
+    void ShowNoInternetFailure() override;
+    void ShowRouterMessage() override;
+    void ShowSupportMessage() override;
+    void ShowBrowserSettingsFailure() override;
+    void PromptRestart() override;
+    bool RestartAccepted() const override { return RestartAcceptedFlag; }
+    bool WasRestarted() const override { return WasRestartedFlag; }
+    void SetFirewallWasDisabled() override { FirewallWasDisabled = true; }
+
+    // Internal operations, public for the branding readers and tests.
+    void ShowPanel(FormControl* panel, bool final);
+    void PumpMessages();
+    void ResetRunState();
+    void ClearStageMarks();
+    void CleanUpOnClose();
+    void RequestApplicationEnd();
+
+    bool ApplicationEndRequested() const { return endRequested_; }
+    // A diagnostic thread exists (running, or ended and not yet released).
+    bool RunActive() const { return run_ != nullptr; }
+    const Platform& Os() const { return os_; }
+
+private:
+    void BuildControls();
+    void Changed() { host_.ControlsChanged(); }
+    void FinalFailure();
+    // Run Test may be pressed only when no earlier run is still going.
+    void EnableRunTestWhenIdle();
+    bool RunCancelled() const { return run_ && run_->Terminated(); }
+    std::array<FormControl*, 5> StageMarks() { return {&s1, &s2, &s3, &s4, &s5}; }
+
+    const Platform& os_;
+    FormHost& host_;
+    Synchronizer& synchronizer_;
+    TFirewallOperations& firewall_;
+    SettingsSnapshot& snapshot_;
+    TMessageForm& messageForm_;
+    StageSlots stages_;
+    std::unique_ptr<ComputationalThread> run_;
+    bool endRequested_ = false;
+};
+
+}  // namespace plover
