@@ -1,0 +1,214 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/FormHost.h"
+#include "app/MessageForm.h"
+#include "app/PloverMainForm.h"
+#include "checks/FirewallOperations.h"
+#include "engine/Synchronizer.h"
+#include "system/ResumeState.h"
+#include "tests/standin/FakeWindows.h"
+
+namespace plover::testing {
+
+// A branding block made of records in the given order.
+using Records = std::vector<std::pair<std::string, std::string>>;
+
+inline std::string Block(const Records& records) {
+    std::string block;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (i > 0) block += ' ';
+        block += "start " + records[i].first + records[i].second;
+    }
+    return block;
+}
+
+inline Records SampleRecords() {
+    return {{"winsock2", "REGEDIT xp winsock2\nline two\n"},
+            {"winsock", "REGEDIT xp winsock\n"},
+            {"vistawinsock2", "REGEDIT vista winsock2\n"},
+            {"vistawinsock", "REGEDIT vista winsock\n"},
+            {"provided_name", "Harbour Net"},
+            {"provided_block", "10.53.0.1,10.53.0.2"},
+            {"contact_support", "Call Harbour Net\r\nat 555-0100,\nany time."},
+            {"emw", "http://help.example/email"},
+            {"spp", "http://help.example/slow"},
+            {"ems", "http://help.example/errors"},
+            {"pfs", "http://help.example/popups"},
+            {"scbi", "http://help.example/browse"},
+            {"mssgA", "Check the cable.\r\nRestart the modem."},
+            {"mssgContactUS", "Please call us."},
+            {"isprm", "Your router does not answer.\r\n"}};
+}
+
+inline Records Without(Records records, const std::string& key) {
+    for (auto it = records.begin(); it != records.end(); ++it) {
+        if (it->first == key) {
+            records.erase(it);
+            break;
+        }
+    }
+    return records;
+}
+
+inline Records With(Records records, const std::string& key, const std::string& value) {
+    for (auto& record : records) {
+        if (record.first == key) record.second = value;
+    }
+    return records;
+}
+
+// A program file: some image bytes with NULs, then the block.
+inline std::string ProgramImage(const std::string& block) {
+    std::string image("MZ\x90\0\x03\0\0\0PE\0\0L\x01", 14);
+    image += std::string(64, '\0') + "code and data" + std::string(32, '\0');
+    return image + block;
+}
+
+// The window's thread in a test: the test thread runs window operations that
+// the diagnostic thread queues, and records what the window asked of the
+// toolkit.
+class FakeFormHost : public FormHost, public Synchronizer {
+public:
+    FakeFormHost() : windowThread_(std::this_thread::get_id()) {}
+
+    void Attach(TPloverMainForm& form) { form_ = &form; }
+
+    void ControlsChanged() override { ++changes; }
+    void HandlePendingMessages() override {
+        ++pendingHandled;
+        RunQueued();
+    }
+    void RequestApplicationEnd() override { ++endRequests; }
+    bool AskYesNoWarning(const std::string& text) override {
+        questions.push_back(text);
+        return answerYes;
+    }
+    void ShowContactDialogModal() override { ++contactDialogShown; }
+    void HideMainWindow() override { hidden = true; }
+    void CloseMainWindow() override {
+        bool canClose = false;
+        form_->FormCloseQuery(canClose);
+        if (canClose) {
+            closed = true;
+            form_->FormClose();
+        }
+    }
+    void PostRunEnded() override {
+        Post([this] { form_->RunEnded(); });
+    }
+
+    void Synchronize(const std::function<void()>& operation) override {
+        if (std::this_thread::get_id() == windowThread_) {
+            operation();
+            return;
+        }
+        auto done = std::make_shared<bool>(false);
+        Post([this, operation, done] {
+            operation();
+            std::lock_guard<std::mutex> lock(mutex_);
+            *done = true;
+            wake_.notify_all();
+        });
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [&] { return *done || gone_; });
+    }
+
+    // Runs the window's messages until the condition holds; false after
+    // a few seconds without it.
+    bool RunUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait_for(lock, std::chrono::milliseconds(5), [&] { return !queue_.empty(); });
+            lock.unlock();
+            RunQueued();
+        }
+        return true;
+    }
+
+    // The window is gone: waiting callers return without their operation.
+    void Close() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        gone_ = true;
+        wake_.notify_all();
+    }
+
+    bool answerYes = false;
+    int changes = 0;
+    int pendingHandled = 0;
+    int endRequests = 0;
+    int contactDialogShown = 0;
+    bool hidden = false;
+    bool closed = false;
+    std::vector<std::string> questions;
+
+private:
+    void Post(std::function<void()> message) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(message));
+        wake_.notify_all();
+    }
+    void RunQueued() {
+        for (;;) {
+            std::function<void()> message;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (queue_.empty()) return;
+                message = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            message();
+        }
+    }
+
+    std::thread::id windowThread_;
+    TPloverMainForm* form_ = nullptr;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> queue_;
+    bool gone_ = false;
+};
+
+// A machine with a branded program file, and the window built on it.
+struct FormFixture {
+    explicit FormFixture(const std::string& block = Block(SampleRecords())) {
+        machine.files.SetContent(machine.system.executablePath, ProgramImage(block));
+    }
+    ~FormFixture() {
+        if (form && form->RunActive()) host.RunUntil([&] { return !form->RunActive(); });
+        host.Close();
+    }
+
+    TPloverMainForm& Build() {
+        form = std::make_unique<TPloverMainForm>(
+            MainFormParts{machine.Os(), host, host, firewall, snapshot, messageForm});
+        host.Attach(*form);
+        return *form;
+    }
+
+    // Runs until the diagnostic thread has ended and the window released it.
+    bool FinishRun() {
+        return host.RunUntil([&] { return !form->RunActive(); });
+    }
+
+    standin::FakeWindows machine;
+    FakeFormHost host;
+    TFirewallOperations firewall{machine.Os()};
+    SettingsSnapshot snapshot;
+    TMessageForm messageForm;
+    std::unique_ptr<TPloverMainForm> form;
+};
+
+}  // namespace plover::testing
