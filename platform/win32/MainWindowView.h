@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/FormHost.h"
+#include "app/PloverMainForm.h"
+#include "platform/win32/ContactDialogView.h"
+#include "platform/win32/GdiObjects.h"
+#include "platform/win32/Win32Synchronizer.h"
+
+namespace plover::win32 {
+
+// The wizard window on screen: a fixed 440 x 480 window that paints the
+// model's pictures and labels itself and keeps real child windows for the
+// three buttons and the instructions memo. It is also the window toolkit the
+// model talks to (FormHost).
+class MainWindowView : public FormHost {
+public:
+    static constexpr UINT RunEndedMessage = WM_APP + 2;
+
+    MainWindowView(HINSTANCE instance, Win32Synchronizer& synchronizer, ContactDialogView& contact);
+    ~MainWindowView() override;
+    MainWindowView(const MainWindowView&) = delete;
+    MainWindowView& operator=(const MainWindowView&) = delete;
+
+    // Creates the hidden window for the model, once the model exists.
+    bool Create(TPloverMainForm& form);
+    // Shows the window and runs the model's show handler.
+    void Show();
+    HWND Handle() const { return window_; }
+    // Keyboard navigation between the buttons; true when the message was used.
+    bool PreTranslate(MSG& message);
+
+    // FormHost
+    void ControlsChanged() override;
+    void HandlePendingMessages() override;
+    void RequestApplicationEnd() override;
+    bool AskYesNoWarning(const std::string& text) override;
+    void ShowContactDialogModal() override;
+    void HideMainWindow() override;
+    void CloseMainWindow() override;
+    void PostRunEnded() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void CreateChildren();
+    void SyncChildren();
+    void UpdateAnimationTimer();
+    void Paint(HDC dc);
+    void PaintControl(HDC dc, const FormControl& control);
+    HFONT FontFor(const FontSpec& spec);
+    RECT Bounds(const FormControl& control) const;
+    bool ShownOnScreen(const FormControl& control) const;
+    const FormControl* LinkAt(POINT point) const;
+    void OnClose();
+
+    HINSTANCE instance_;
+    Win32Synchronizer& synchronizer_;
+    ContactDialogView& contact_;
+    TPloverMainForm* form_ = nullptr;
+    HWND window_ = nullptr;
+    std::array<HWND, 3> buttons_{};
+    std::array<FormControl*, 3> buttonControls_{};
+    HWND memo_ = nullptr;
+    std::map<std::string, UniqueFont> fonts_;
+    std::vector<std::pair<const FormControl*, RECT>> linkAreas_;
+    const FormControl* hoverLink_ = nullptr;
+    const FormControl* pressedLink_ = nullptr;
+    bool trackingMouse_ = false;
+    bool timerRunning_ = false;
+    int frame_ = 0;
+    UniqueBrush white_;
+};
+
+}  // namespace plover::win32
