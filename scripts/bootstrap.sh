@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine64
     xvfb xdotool imagemagick x11-utils
+    fonts-liberation fonts-wine
     googletest libbenchmark-dev
     clang libclang-rt-14-dev
     iproute2 iputils-ping dnsmasq-base

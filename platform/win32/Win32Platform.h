@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32FirewallManager.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
@@ -13,7 +14,7 @@ namespace plover::win32 {
 // point and handed to everything that needs the OS.
 class Win32Platform {
 public:
-    Win32Platform() : os_{clock_, debug_, files_, registry_, processes_, system_} {}
+    Win32Platform() : os_{clock_, debug_, files_, registry_, processes_, system_, firewall_} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -26,6 +27,7 @@ private:
     Win32Registry registry_;
     Win32Processes processes_;
     Win32SystemInfo system_;
+    Win32FirewallManager firewall_;
     Platform os_;
 };
 

@@ -1,0 +1,54 @@
+#include "platform/win32/WizardApplication.h"
+
+#include "app/MessageForm.h"
+#include "checks/FirewallOperations.h"
+#include "platform/win32/ContactDialogView.h"
+#include "platform/win32/MainWindowView.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Synchronizer.h"
+#include "system/ResumeState.h"
+
+namespace plover::win32 {
+
+namespace {
+
+void RunMessageLoop(MainWindowView& view) {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (view.PreTranslate(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
+    Win32Platform platform;
+    const Platform& os = platform.Os();
+
+    // Process-wide objects: they live until the process ends.
+    TFirewallOperations FirewallOperations(os);
+    SettingsSnapshot snapshot;
+
+    TMessageForm MessageForm;
+    Win32Synchronizer synchronizer;
+    ContactDialogView contactView(instance, MessageForm);
+    MainWindowView view(instance, synchronizer, contactView);
+    TPloverMainForm PloverMainForm(
+        MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, MessageForm});
+    PloverMainForm.SetStageSlots(stages(os, PloverMainForm, FirewallOperations));
+
+    // A branding block that lacks what start-up needs ends the program
+    // silently: the window is never shown.
+    if (!PloverMainForm.ApplicationEndRequested() && view.Create(PloverMainForm)) {
+        view.Show();
+        RunMessageLoop(view);
+    }
+    // A run still going is not waited for: the process ends here, before any
+    // object the run uses is destroyed.
+    if (PloverMainForm.RunActive()) ExitProcess(0);
+    return 0;
+}
+
+}  // namespace plover::win32

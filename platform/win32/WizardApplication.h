@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/PloverMainForm.h"
+#include "engine/ComputationalThread.h"
+#include "platform/Platform.h"
+
+namespace plover::win32 {
+
+// What the entry point hands the wizard: the stage bodies of every run, built
+// once the window and the process-wide objects exist.
+using StageSlotsFactory = std::function<StageSlots(const Platform& os, TPloverMainForm& window,
+                                                   TFirewallOperations& firewall)>;
+
+// Builds the real platform, the process-wide objects, the main window and the
+// contact dialog, and runs the message loop until the window closes. A run
+// still going then is not waited for: the process ends at once.
+int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages);
+
+}  // namespace plover::win32

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs the wizard's window session (tests/lab/window-session.sh) inside a lab
+# network namespace of its own: loopback plus one adapter with an address
+# and a default route to a second lab namespace that plays the router. No
+# link leads to the host's network. Both namespaces are removed however the
+# session ends.
+#
+#   window-lab.sh OUTPUT_DIR [--display]
+#     OUTPUT_DIR  screenshots (NN-name.png), each scene's log, results
+#     --display   show the real wizard on $DISPLAY instead of a virtual screen
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=$(realpath -m "$1")
+shift
+mode=virtual
+[ "${1:-}" = "--display" ] && mode=display
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "window-lab: needs root for network namespaces" >&2
+    exit 1
+fi
+
+ns=plover-win-$$
+router=plover-winrt-$$
+cleanup() {
+    ip netns del "$ns" 2>/dev/null || true
+    ip netns del "$router" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+ip netns add "$ns"
+ip netns add "$router"
+ip -n "$ns" link set lo up
+ip -n "$router" link set lo up
+# The pair is made inside the lab and one end moved to the router: no end
+# ever sits in the host's namespace.
+ip -n "$ns" link add lab0 type veth peer name lab1
+ip -n "$ns" link set lab1 netns "$router"
+ip -n "$ns" addr add 10.77.0.2/24 dev lab0
+ip -n "$router" addr add 10.77.0.1/24 dev lab1
+ip -n "$ns" link set lab0 up
+ip -n "$router" link set lab1 up
+ip -n "$ns" route add default via 10.77.0.1 dev lab0
+
+mkdir -p "$out"
+ip netns exec "$ns" timeout 600 bash "$root/tests/lab/window-session.sh" "$root" "$out" "$mode"
