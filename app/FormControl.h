@@ -30,7 +30,8 @@ struct FontSpec {
 
 // One control of a form as the window logic sees it: the state its view
 // renders. Left and Top are relative to the parent panel (or the form).
-// A Width or Height of 0 means "as large as its text".
+// A Width or Height of 0 means "as large as its text"; a label that sizes
+// itself and wraps its words keeps its Width and grows in Height.
 struct FormControl {
     std::string name;
     ControlKind kind = ControlKind::Label;
@@ -47,6 +48,7 @@ struct FormControl {
     bool animating = false;
     FontSpec font;
     bool wordWrap = false;
+    bool autoSize = true;
     bool transparent = false;
     bool readOnly = false;
     bool border = true;

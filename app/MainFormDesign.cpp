@@ -130,6 +130,7 @@ void TPloverMainForm::BuildControls() {
     Label2.caption = "Failure - Action Required";
     Place(Label7, "Label7", ControlKind::Label, &failPanel, 32, 140, 381, 293, false);
     Label7.wordWrap = true;
+    Label7.autoSize = false;
     Label7.font = Arial(12);
     Place(Label8, "Label8", ControlKind::Label, &failPanel, 28, 168, 375, 60, false);
     Label8.wordWrap = true;

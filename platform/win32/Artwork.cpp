@@ -111,6 +111,18 @@ void Bird(HDC dc, int left, int top, int size) {
     WithColours(dc, Orange, RGB(160, 90, 20), 1, [&] { Polygon(dc, beak, 3); });
 }
 
+// "PloverTool" with the second word lighter, set as one word.
+void Wordmark(HDC dc, int x, int y, int height) {
+    Text(dc, x, y, "Plover", Face(height, true), White);
+    SIZE word{};
+    {
+        UniqueFont font = CreateFontFor(Face(height, true));
+        Selection select(dc, font.get());
+        GetTextExtentPoint32A(dc, "Plover", 6, &word);
+    }
+    Text(dc, x + word.cx, y, "Tool", Face(height, false), LightBlue);
+}
+
 void BottomBar(HDC dc, const RECT& area) {
     RECT bar{area.left, area.top + 424, area.right, area.bottom};
     Fill(dc, bar, BarFace);
@@ -124,14 +136,7 @@ void WelcomeBackground(HDC dc, const RECT& area) {
     RECT stripe{area.left, area.top + 112, area.right, area.top + 116};
     Fill(dc, stripe, Teal);
     Bird(dc, area.left + 24, area.top + 26, 60);
-    Text(dc, area.left + 100, area.top + 28, "Plover", Face(34, true), White);
-    SIZE word{};
-    {
-        UniqueFont font = CreateFontFor(Face(34, true));
-        Selection select(dc, font.get());
-        GetTextExtentPoint32A(dc, "Plover", 6, &word);
-    }
-    Text(dc, area.left + 100 + word.cx, area.top + 28, "Tool", Face(34, false), LightBlue);
+    Wordmark(dc, area.left + 100, area.top + 28, 34);
     Text(dc, area.left + 102, area.top + 70, "Internet connection check and repair", Face(13, false),
          RGB(214, 232, 248));
     WithColours(dc, SoftFace, BarLine, 1, [&] {
@@ -147,8 +152,7 @@ void PanelBackground(HDC dc, const RECT& area) {
     RECT stripe{area.left, area.top + 44, area.right, area.top + 47};
     Fill(dc, stripe, Teal);
     Bird(dc, area.left + 12, area.top + 6, 32);
-    Text(dc, area.left + 52, area.top + 12, "Plover", Face(18, true), White);
-    Text(dc, area.left + 113, area.top + 12, "Tool", Face(18, false), LightBlue);
+    Wordmark(dc, area.left + 52, area.top + 12, 18);
     Line(dc, area.left + 30, area.top + 130, area.right - 30, area.top + 130, BarLine, 1);
     BottomBar(dc, area);
 }

@@ -199,6 +199,10 @@ void MainWindowView::PaintControl(HDC dc, const FormControl& control) {
                 DrawTextA(dc, control.caption.c_str(), -1, &measured, format | DT_CALCRECT);
                 area.right = measured.right;
                 area.bottom = measured.bottom;
+            } else if (control.autoSize && control.wordWrap) {
+                RECT measured = area;
+                DrawTextA(dc, control.caption.c_str(), -1, &measured, format | DT_CALCRECT);
+                if (measured.bottom > area.bottom) area.bottom = measured.bottom;
             }
             COLORREF colour = TextColour;
             if (control.kind == ControlKind::LinkLabel) {

@@ -73,14 +73,16 @@ fi
 # --- helpers -----------------------------------------------------------------
 program_pid=
 shot_number=0
+app_class=
 start() {                 # start EXE [SCENE]: runs it in the background
     rm -f "$log"
+    app_class=$(basename "$1" | tr 'A-Z' 'a-z')
     "$wine" "$@" >/dev/null 2>&1 &
     program_pid=$!
 }
 main_window() {           # the wizard's top-level X window (446 x 505 with frame)
     local id
-    for id in $(xdotool search --onlyvisible --classname 'plovertool' 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --classname "^${app_class//./\\.}\$" 2>/dev/null); do
         local width
         width=$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $NF}')
         [ "${width:-0}" -ge 400 ] 2>/dev/null && { echo "$id"; return 0; }
@@ -108,6 +110,13 @@ click() {                 # click X Y in the wizard's client area
     id=$(main_window) || return 1
     read -r ox oy < <(origin "$id" 440 480)
     xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
+    xdotool mousemove 790 590
+}
+close_box() {             # the caption's close box, as a user would
+    local id ox oy
+    id=$(main_window) || return 1
+    read -r ox oy < <(origin "$id" 440 480)
+    xdotool mousemove $((ox + 430)) $((oy - 11)) click 1
     xdotool mousemove 790 590
 }
 shot() {                  # shot NAME
@@ -237,7 +246,7 @@ wait_line "rerun Plover tool" 3 || wait_line "start Plover tool" 3
 [ "$(count_lines 'start Plover tool')" -eq 2 ]; check cancel.run-again $? "Run Test stayed dead"
 # Closing in the middle of a run ends the program without waiting for it.
 wait_line "scene slow stage started" 10
-id=$(main_window) && xdotool key --window "$id" alt+F4
+close_box
 wait_gone; check cancel.close-during-run $? "program waited for its run"
 [ "$(count_lines 'scene slow stage ended')" -eq 1 ]; check cancel.run-not-waited-for $? "closing waited for the stage"
 keep_log scene-cancel
@@ -255,8 +264,9 @@ for answer in n y; do
         sleep 0.1
     done
     [ -n "$box" ]; check "restart-$answer.question" $? "no restart question"
-    [ "$answer" = n ] && { settle; shot restart-question; }
-    xdotool key --window "$box" "$answer"
+    [ "$answer" = n ] && shot restart-question
+    settle
+    xdotool key "$answer"
     if [ "$answer" = n ]; then
         wait_line "finish step completed: 6" 20; check restart-n.failure-panel $? "no failure panel"
         ! has_line "PC restarted"; check restart-n.no-restart $? "restarted on No"
