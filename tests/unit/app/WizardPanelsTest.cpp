@@ -396,3 +396,62 @@ TEST(Run, UnsupportedSystemEndsAtShowAndStartsNoRun) {
 
 }  // namespace
 }  // namespace plover
+
+namespace plover {
+namespace {
+
+TEST(MainWindow, DesignTextsPlacesAndFontsAreTheProducts) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    const std::string crlf11 = [] {
+        std::string breaks;
+        for (int i = 0; i < 11; ++i) breaks += "\r\n";
+        return breaks;
+    }();
+    EXPECT_EQ(form.Label3.caption, "Welcome to the Plover Utility. This utility will help you:" +
+                                       crlf11 +
+                                       "To get started simply click on the \"Run Test\" button below");
+    EXPECT_EQ(form.Label4.caption,
+              "Checking network settings...\r\n\r\nChecking local connection...\r\n\r\n"
+              "Checking ISP connection...\r\n\r\nChecking name resolution...\r\n\r\n"
+              "Checking browser settings...");
+    const std::array<FormControl*, 5> marks{&form.s1, &form.s2, &form.s3, &form.s4, &form.s5};
+    for (size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_EQ(marks[i]->left, 100);
+        EXPECT_EQ(marks[i]->top, 188 + 32 * static_cast<int>(i));
+        EXPECT_EQ(marks[i]->parent, &form.stepsPanel);
+    }
+    EXPECT_EQ(form.progressImage.left, 88);
+    EXPECT_EQ(form.progressImage.top, 146);
+    EXPECT_FALSE(form.progressImage.visible);
+    EXPECT_EQ(form.Label1.font.pixelHeight, 16);
+    EXPECT_TRUE(form.Label1.font.italic);
+    EXPECT_TRUE(form.emailURL.font.underline);
+    EXPECT_EQ(form.browseURL.left, 216);
+    EXPECT_EQ(form.browseURL.top, 316);
+    EXPECT_FALSE(form.Label7.autoSize);
+    EXPECT_TRUE(form.mssgAtxt.verticalScrollBar);
+    EXPECT_TRUE(form.mssgAtxt.readOnly);
+    EXPECT_EQ(form.stepsPanel.width, 453);
+    EXPECT_EQ(form.stepsPanel.height, 497);
+    EXPECT_EQ(form.goodPanel.height, 493);
+    for (FormControl* button : {&form.RunTestButton, &form.contactCancel, &form.CloseButton}) {
+        EXPECT_EQ(button->font.face, "Arial");
+        EXPECT_TRUE(button->font.bold);
+        EXPECT_TRUE(button->handCursor);
+        EXPECT_EQ(button->top, 438);
+    }
+}
+
+TEST(MainWindow, ClickingALinkOpensItsTarget) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    form.LinkClick(form.popupURL);
+    const auto shell = fixture.machine.processes.ShellCalls();
+    ASSERT_EQ(shell.size(), 1u);
+    EXPECT_EQ(shell[0].file, "http://help.example/popups");
+    EXPECT_FALSE(shell[0].hidden);
+}
+
+}  // namespace
+}  // namespace plover
