@@ -3,8 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
+#include "platform/HttpTransport.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
+#include "platform/Sockets.h"
 #include "platform/SystemInfo.h"
 
 namespace plover {
@@ -18,6 +20,8 @@ struct Platform {
     Registry& registry;
     Processes& processes;
     SystemInfo& system;
+    Sockets& sockets;
+    HttpTransport& http;
 };
 
 }  // namespace plover

@@ -6,8 +6,10 @@
 #include "platform/Platform.h"
 #include "tests/standin/FakeClock.h"
 #include "tests/standin/FakeFileSystem.h"
+#include "tests/standin/FakeHttpTransport.h"
 #include "tests/standin/FakeProcesses.h"
 #include "tests/standin/FakeRegistry.h"
+#include "tests/standin/FakeSockets.h"
 #include "tests/standin/FakeSystem.h"
 
 namespace plover::standin {
@@ -24,6 +26,8 @@ public:
     FakeRegistry registry;
     FakeProcesses processes{clock, files};
     FakeSystemInfo system;
+    FakeSockets sockets{clock};
+    FakeHttpTransport http;
 
     const Platform& Os() const { return os_; }
 
