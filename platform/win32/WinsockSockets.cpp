@@ -162,7 +162,9 @@ std::string WinsockSockets::ErrorText(int code) {
     const auto notBlank = message.find_last_not_of(" \t\r\n");
     message.erase(notBlank == std::string::npos ? 0 : notBlank + 1);
     const auto first = message.find_first_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : message.substr(first);
+    // Some systems have no text for every Winsock code.
+    if (first == std::string::npos) return "Socket error " + std::to_string(code);
+    return message.substr(first);
 }
 
 uint32_t WinsockSockets::CurrentProcessId() { return ::GetCurrentProcessId(); }
