@@ -3,10 +3,10 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/WinInetTransport.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/WinInetTransport.h"
 #include "platform/win32/WinsockSockets.h"
 
 namespace plover::win32 {
@@ -15,7 +15,8 @@ namespace plover::win32 {
 // point and handed to everything that needs the OS.
 class Win32Platform {
 public:
-    Win32Platform() : os_{clock_, debug_, files_, registry_, processes_, system_, sockets_, http_} {}
+    Win32Platform()
+        : os_{clock_, debug_, files_, registry_, processes_, system_, sockets_, http_} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 

@@ -122,9 +122,8 @@ bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& 
     const char* acceptTypes[] = {"text/html, */*", nullptr};
     DWORD flags = RequestFlags;
     if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    UniqueInternetHandle http(::HttpOpenRequestA(connection.get(), "GET",
-                                                 parts.objectName.c_str(), nullptr, nullptr,
-                                                 acceptTypes, flags, 0));
+    UniqueInternetHandle http(::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(),
+                                                 nullptr, nullptr, acceptTypes, flags, 0));
     if (!http) return false;
     if (request.showGoOnlineMessage) OfferToGoOnline(url);
     if (!::HttpSendRequestA(http.get(), nullptr, 0, nullptr, 0)) return false;
@@ -135,7 +134,8 @@ bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& 
     transfer.status = static_cast<int>(status);
     transfer.contentType = QueryText(http.get(), HTTP_QUERY_CONTENT_TYPE);
     DWORD length = 0;
-    transfer.contentLength = QueryNumber(http.get(), HTTP_QUERY_CONTENT_LENGTH, length) ? length : 0;
+    transfer.contentLength =
+        QueryNumber(http.get(), HTTP_QUERY_CONTENT_LENGTH, length) ? length : 0;
     location = IsRedirect(transfer.status) ? QueryText(http.get(), HTTP_QUERY_LOCATION) : "";
     if (!location.empty()) return true;
 

@@ -1,7 +1,6 @@
-#include "app/PageService.h"
-
 #include <gtest/gtest.h>
 
+#include "app/PageService.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/support/WindowThread.h"
 

@@ -1,7 +1,6 @@
-#include "app/PingService.h"
-
 #include <gtest/gtest.h>
 
+#include "app/PingService.h"
 #include "platform/posix/PosixSockets.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/support/LabNamespace.h"

@@ -1,8 +1,7 @@
-#include "protocols/DnsMessage.h"
-
 #include <gtest/gtest.h>
 
 #include "protocols/DnsErrors.h"
+#include "protocols/DnsMessage.h"
 #include "tests/unit/support/Hex.h"
 
 namespace plover {
@@ -30,7 +29,7 @@ TEST(DnsBuild, QuestionGoesOutUncompressedBehindTheHeader) {
     question->Name = "plovers.lab";
     query.Queries.Add(std::move(question));
     EXPECT_EQ(ToHex(Build(query)), ToHex(FromHex("1234 0100 0001 0000 0000 0000"
-                                                  "07706c6f76657273 036c6162 00 0001 0001")));
+                                                 "07706c6f76657273 036c6162 00 0001 0001")));
 }
 
 TEST(DnsBuild, HeaderFlagsAndClassCodes) {
@@ -57,8 +56,8 @@ TEST(DnsBuild, NamesThatCannotBeWrittenAreRefused) {
     const std::string label64(64, 'x');
     std::string tooLong;
     for (int i = 0; i < 5; ++i) tooLong += std::string(60, 'y') + ".";
-    for (const std::string& name : {label64 + ".lab", std::string("a..b"), std::string(".a"),
-                                    tooLong}) {
+    for (const std::string& name :
+         {label64 + ".lab", std::string("a..b"), std::string(".a"), tooLong}) {
         TclDnsMessage query;
         auto question = std::make_unique<TclDnsARecord>();
         question->Name = name;
@@ -69,8 +68,8 @@ TEST(DnsBuild, NamesThatCannotBeWrittenAreRefused) {
     TclDnsMessage many;
     for (int i = 0; i < 3; ++i) {
         auto question = std::make_unique<TclDnsARecord>();
-        question->Name = std::string(63, 'a') + "." + std::string(63, 'b') + "." +
-                         std::string(63, 'c');
+        question->Name =
+            std::string(63, 'a') + "." + std::string(63, 'b') + "." + std::string(63, 'c');
         many.Queries.Add(std::move(question));
     }
     try {
@@ -203,7 +202,8 @@ TEST(DnsParse, MalformedMessagesRaiseTheDatagramError) {
         {"question count larger than the questions", "0000 8000 0002 0000 0000 0000 00 0001 0001"},
         {"answer count larger than the records", answer1},
         {"record data longer than the message", answer1 + "00 0001 0001 00000000 0010 01020304"},
-        {"address record with two data bytes", answer1 + "00 0001 0001 00000000 0002 0102 00000000"},
+        {"address record with two data bytes",
+         answer1 + "00 0001 0001 00000000 0002 0102 00000000"},
         {"name in the data running past it", answer1 + "00 0005 0001 00000000 0002 0361 62 6300"},
         {"record cut before its length", answer1 + "00 0001 0001 0000"},
     };

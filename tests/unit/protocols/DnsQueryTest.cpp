@@ -1,11 +1,10 @@
-#include "protocols/DnsQuery.h"
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 #include "platform/posix/PosixSockets.h"
 #include "protocols/DnsErrors.h"
+#include "protocols/DnsQuery.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/support/Hex.h"
 #include "tests/unit/support/LoopbackPeers.h"
@@ -71,10 +70,10 @@ TEST(DnsQuery, ResultListsFromAnswersAuthorityAndAdditional) {
     machine.sockets.ScriptDnsServer("10.0.0.53", 53, [](const std::string& query) {
         return Reply(query, "8180", "0003 0001 0001",
                      "c00c 0005 0001 00000000 0004 01620000"       // CNAME b
-                     "0162 00 0001 0001 00000000 0004 0a000001"     // b A 10.0.0.1
-                     "0163 00 0001 0001 00000000 0004 0a000002"     // c A 10.0.0.2
-                     "00 0002 0001 00000000 0004 026e7300"          // NS ns
-                     "0164 00 0005 0001 00000000 0004 01650000");   // d CNAME e
+                     "0162 00 0001 0001 00000000 0004 0a000001"    // b A 10.0.0.1
+                     "0163 00 0001 0001 00000000 0004 0a000002"    // c A 10.0.0.2
+                     "00 0002 0001 00000000 0004 026e7300"         // NS ns
+                     "0164 00 0005 0001 00000000 0004 01650000");  // d CNAME e
     });
     TclDnsQuery dns(machine.sockets, machine.clock);
     dns.DnsServer = "10.0.0.53";
@@ -98,10 +97,10 @@ TEST(DnsQuery, ResponseCodesBecomeErrorsAndTheNextLookupStartsClean) {
     TclDnsQuery dns(machine.sockets, machine.clock);
     dns.DnsServer = "10.0.0.53";
     ASSERT_TRUE(dns.ResolveIP("a"));
-    const std::pair<int, const char*> cases[] = {
-        {1, "Format error"},       {2, "Server failure"}, {3, "No such name"},
-        {4, "Not implemented"},    {5, "Refused"},        {6, "Unspecified error"},
-        {15, "Unspecified error"}};
+    const std::pair<int, const char*> cases[] = {{1, "Format error"},      {2, "Server failure"},
+                                                 {3, "No such name"},      {4, "Not implemented"},
+                                                 {5, "Refused"},           {6, "Unspecified error"},
+                                                 {15, "Unspecified error"}};
     for (const auto& [value, message] : cases) {
         code = value;
         ExpectError<EclDnsError>([&] { dns.ResolveIP("a"); }, message, value);
@@ -230,9 +229,8 @@ TEST_F(DnsQueryWithScriptedServer, MalformedRepliesEndInTheDatagramError) {
     };
     for (size_t i = 0; i < replies.size(); ++i) {
         SCOPED_TRACE(i);
-        ScriptedUdpServer server([&](const std::string& query) {
-            return std::vector<std::string>{replies[i](query)};
-        });
+        ScriptedUdpServer server(
+            [&](const std::string& query) { return std::vector<std::string>{replies[i](query)}; });
         ExpectError<EclDnsError>([&] { Lookup(server); }, "The size of the datagram is invalid",
                                  -1);
     }

@@ -1,11 +1,10 @@
-#include "protocols/HttpComponent.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
+#include "protocols/HttpComponent.h"
 #include "tests/standin/FakeHttpTransport.h"
 #include "tests/unit/support/WindowThread.h"
 

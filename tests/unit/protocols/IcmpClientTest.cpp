@@ -1,8 +1,7 @@
-#include "protocols/IcmpClient.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/posix/PosixSockets.h"
+#include "protocols/IcmpClient.h"
 #include "protocols/SocketError.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/support/Hex.h"
@@ -91,9 +90,9 @@ TEST(IcmpClient, RaisesWithoutReplyEventAndKeepsTheLastReply) {
     FakeWindows machine;
     const std::string header = FromHex("4500003c 00000000 40010000 0a000005 7f000001");
     machine.sockets.ScriptEcho(
-        "10.0.0.5", {Answer::Reply(), Answer::Datagram(header + FromHex("05000000 0000 0000")),
-                     Answer::Datagram(header + FromHex("0000000000 00")),
-                     Answer::SendFails(10065)});
+        "10.0.0.5",
+        {Answer::Reply(), Answer::Datagram(header + FromHex("05000000 0000 0000")),
+         Answer::Datagram(header + FromHex("0000000000 00")), Answer::SendFails(10065)});
     TIdIcmpClient client(machine.sockets, machine.clock);
     Recorder recorder;
     recorder.Attach(client);
@@ -146,9 +145,8 @@ TEST(IcmpClient, HostResolutionRule) {
     TIdIcmpClient client(machine.sockets, machine.clock);
     client.ReceiveTimeout = 10;
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"LocalHost", "127.0.0.1"},  {"localhost", "127.0.0.1"},
-        {"10.0.0.255", "10.0.0.255"}, {"010.000.0.1", "10.0.0.1"},
-        {"gateway.lan", "192.168.1.1"},
+        {"LocalHost", "127.0.0.1"},  {"localhost", "127.0.0.1"},     {"10.0.0.255", "10.0.0.255"},
+        {"010.000.0.1", "10.0.0.1"}, {"gateway.lan", "192.168.1.1"},
     };
     for (const auto& [host, address] : cases) {
         client.Host = host;

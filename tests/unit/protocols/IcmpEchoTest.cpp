@@ -1,7 +1,6 @@
-#include "protocols/IcmpEcho.h"
-
 #include <gtest/gtest.h>
 
+#include "protocols/IcmpEcho.h"
 #include "tests/unit/support/Hex.h"
 
 namespace plover {
@@ -52,7 +51,8 @@ TEST(InternetChecksum, FoldsCarriesAndPadsAnOddByte) {
 }
 
 std::string IpHeader(uint8_t ttl, const std::string& source, uint8_t words = 5) {
-    std::string header = FromHex("45000000000000000001 0000") + FromHex(source) + FromHex("7f000001");
+    std::string header =
+        FromHex("45000000000000000001 0000") + FromHex(source) + FromHex("7f000001");
     header[0] = static_cast<char>(0x40 | words);
     header[8] = static_cast<char>(ttl);
     header.resize(words * 4u, '\0');
@@ -86,8 +86,7 @@ TEST(EchoDecode, ErrorMessagesCompleteThePingAndOtherTypesRaise) {
     std::string expired = FromHex("0b00") + body.substr(2);
     EXPECT_EQ(Decode(IpHeader(64, "0ac80001") + unreachable).Status,
               ReplyStatusKind::StatusUnreachable);
-    EXPECT_EQ(Decode(IpHeader(64, "0ac80001") + expired).Status,
-              ReplyStatusKind::StatusTtlExpired);
+    EXPECT_EQ(Decode(IpHeader(64, "0ac80001") + expired).Status, ReplyStatusKind::StatusTtlExpired);
     for (uint8_t type : {4, 5, 13, 255}) {
         std::string other = body;
         other[0] = static_cast<char>(type);

@@ -80,10 +80,10 @@ ChildProcess::~ChildProcess() {
 DnsmasqServer::DnsmasqServer()
     : port_(FreeUdpPort()),
       process_({FindProgram("dnsmasq"), "--keep-in-foreground", "--no-resolv", "--no-hosts",
-                "--bind-interfaces", "--listen-address=127.0.0.1", "--port=" + std::to_string(port_),
-                "--pid-file=", "--log-facility=/dev/null", "--local=/lab.test/",
-                "--host-record=www.lab.test,127.0.0.10", "--cname=alias.lab.test,www.lab.test",
-                "--host-record=v6only.lab.test,::1"}) {
+                "--bind-interfaces", "--listen-address=127.0.0.1",
+                "--port=" + std::to_string(port_), "--pid-file=", "--log-facility=/dev/null",
+                "--local=/lab.test/", "--host-record=www.lab.test,127.0.0.10",
+                "--cname=alias.lab.test,www.lab.test", "--host-record=v6only.lab.test,::1"}) {
     for (int i = 0; i < 250 && process_.Running(); ++i) {
         if (UdpPortTaken(port_)) {
             ready_ = true;

@@ -24,10 +24,12 @@ protected:
 
 TEST_F(DnsUnderWine, AnswersOfARealServer) {
     const int port = FreePort(SOCK_DGRAM);
-    UnixPeer server("dnsmasq", "/usr/sbin/dnsmasq --keep-in-foreground --no-resolv --no-hosts "
-                    "--bind-interfaces --listen-address=127.0.0.1 --port=" + std::to_string(port) +
-                    " --pid-file= --log-facility=/dev/null --local=/lab.test/ "
-                    "--host-record=www.lab.test,127.0.0.10 --cname=alias.lab.test,www.lab.test",
+    UnixPeer server("dnsmasq",
+                    "/usr/sbin/dnsmasq --keep-in-foreground --no-resolv --no-hosts "
+                    "--bind-interfaces --listen-address=127.0.0.1 --port=" +
+                        std::to_string(port) +
+                        " --pid-file= --log-facility=/dev/null --local=/lab.test/ "
+                        "--host-record=www.lab.test,127.0.0.10 --cname=alias.lab.test,www.lab.test",
                     30);
     ASSERT_TRUE(server.Started());
     dns.DnsServer = "127.0.0.1";

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/PageService.h"
-#include "platform/win32/WinInetTransport.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/WinInetTransport.h"
 #include "protocols/HttpComponent.h"
 #include "tests/wine/protocols/UnixPeer.h"
 

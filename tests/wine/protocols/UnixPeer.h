@@ -3,8 +3,8 @@
 // A Linux program started from a Windows test under Wine (Wine runs Unix
 // programs handed to CreateProcess), as a peer on the loopback. It lives at
 // most its lifetime and is ended by its pid when the object goes.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <fstream>
 #include <string>
