@@ -25,8 +25,8 @@ uint32_t Win32Clock::TickCount() { return ::GetTickCount(); }
 LocalDateTime Win32Clock::Now() {
     SYSTEMTIME st{};
     ::GetLocalTime(&st);
-    return LocalDateTime{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
-                         st.wMinute, st.wSecond, st.wMilliseconds};
+    return LocalDateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
+                         st.wMilliseconds};
 }
 
 std::string Win32Clock::FormatShortDate(const LocalDateTime& when) {

@@ -54,24 +54,18 @@ DWORD AccessRights(FileAccess access) {
 
 DWORD ShareMode(FileShare share) {
     switch (share) {
-        case FileShare::None:
-            return 0;
-        case FileShare::Read:
-            return FILE_SHARE_READ;
-        case FileShare::ReadWrite:
-            return FILE_SHARE_READ | FILE_SHARE_WRITE;
+        case FileShare::None: return 0;
+        case FileShare::Read: return FILE_SHARE_READ;
+        case FileShare::ReadWrite: return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
     return 0;
 }
 
 DWORD Disposition(FileDisposition disposition) {
     switch (disposition) {
-        case FileDisposition::OpenExisting:
-            return OPEN_EXISTING;
-        case FileDisposition::OpenAlways:
-            return OPEN_ALWAYS;
-        case FileDisposition::CreateAlways:
-            return CREATE_ALWAYS;
+        case FileDisposition::OpenExisting: return OPEN_EXISTING;
+        case FileDisposition::OpenAlways: return OPEN_ALWAYS;
+        case FileDisposition::CreateAlways: return CREATE_ALWAYS;
     }
     return OPEN_EXISTING;
 }
