@@ -216,12 +216,21 @@ TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
         entered.set_value();
         released.wait();
     };
+    std::thread releaser;
     {
         ComputationalThread thread(machine.Os(), display, window, stages, false);
         entered.get_future().wait();
-        release.set_value();
+        // Lets stage 1 end only once the destructor has asked the run to stop.
+        releaser = std::thread([&] {
+            for (int i = 0; i < 5000 && !thread.Terminated(); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            release.set_value();
+        });
     }  // joins: stage 1 finishes, termination stops the rest
+    releaser.join();
     EXPECT_TRUE(stagesRun.empty());
+    EXPECT_EQ(display.operations, (std::vector<std::string>{"StageCompleted"}));
     EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
 }
 
