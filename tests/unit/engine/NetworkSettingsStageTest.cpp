@@ -9,8 +9,8 @@ namespace {
 
 using standin::Adapter;
 using standin::FakeWindows;
-using testing::InlineSynchronizer;
-using testing::RecordingDisplay;
+using enginetest::InlineSynchronizer;
+using enginetest::RecordingDisplay;
 using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
 

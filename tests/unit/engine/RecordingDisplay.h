@@ -8,7 +8,7 @@
 #include "engine/RunDisplay.h"
 #include "engine/Synchronizer.h"
 
-namespace plover::testing {
+namespace plover::enginetest {
 
 // The window as a run sees it: records every display operation in order and
 // answers the restart question as the test says.
@@ -56,4 +56,4 @@ public:
     void Synchronize(const std::function<void()>& operation) override { operation(); }
 };
 
-}  // namespace plover::testing
+}  // namespace plover::enginetest
