@@ -12,8 +12,7 @@ bool IsUsableAddress(const std::string& address) {
 
 bool IsUsableGateway(const std::string& gateway) {
     if (gateway.empty()) return false;
-    return gateway.find("0 0") == std::string::npos &&
-           gateway.find("0.0.0.0") == std::string::npos;
+    return gateway.find("0 0") == std::string::npos && gateway.find("0.0.0.0") == std::string::npos;
 }
 
 namespace {

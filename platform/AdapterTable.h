@@ -8,10 +8,10 @@ namespace plover {
 
 // The answers of the adapter table as the IP helper gives them.
 namespace AdapterTableResult {
-constexpr uint32_t Success = 0;            // NO_ERROR
-constexpr uint32_t OutOfMemory = 8;        // ERROR_NOT_ENOUGH_MEMORY
-constexpr uint32_t BufferOverflow = 111;   // ERROR_BUFFER_OVERFLOW: the size needed is reported
-constexpr uint32_t NoData = 232;           // ERROR_NO_DATA: no adapter at all
+constexpr uint32_t Success = 0;           // NO_ERROR
+constexpr uint32_t OutOfMemory = 8;       // ERROR_NOT_ENOUGH_MEMORY
+constexpr uint32_t BufferOverflow = 111;  // ERROR_BUFFER_OVERFLOW: the size needed is reported
+constexpr uint32_t NoData = 232;          // ERROR_NO_DATA: no adapter at all
 }  // namespace AdapterTableResult
 
 // One IPv4 address of an adapter with the mask paired with it, dotted texts.
@@ -22,7 +22,7 @@ struct AdapterAddress {
 
 // One adapter of the table, reduced to what the inventory reads.
 struct AdapterEntry {
-    std::string name;         // the interface GUID text in braces on Windows
+    std::string name;  // the interface GUID text in braces on Windows
     std::string description;
     bool dhcpEnabled = false;
     // In the table's order; never empty: an adapter without an address
@@ -33,7 +33,7 @@ struct AdapterEntry {
 
 struct AdapterTableAnswer {
     uint32_t result = AdapterTableResult::NoData;
-    uint32_t requiredSize = 0;          // with BufferOverflow
+    uint32_t requiredSize = 0;           // with BufferOverflow
     std::vector<AdapterEntry> adapters;  // with Success, in the system's adapter order
 };
 

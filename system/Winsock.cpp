@@ -23,7 +23,8 @@ const char* TrueFalse(bool value) { return value ? "True" : "False"; }
 // The whole file, opened for reading while denying other writers; nothing
 // when it does not open or cannot be read.
 std::optional<std::string> ReadWholeFile(const Platform& os, const std::string& path) {
-    auto file = os.files.Open(path, FileAccess::Read, FileShare::Read, FileDisposition::OpenExisting);
+    auto file =
+        os.files.Open(path, FileAccess::Read, FileShare::Read, FileDisposition::OpenExisting);
     if (!file) return std::nullopt;
     return file->ReadToEnd();
 }
@@ -70,8 +71,9 @@ bool CheckWinsock(const Platform& os) {
     if (const auto answer = ReadWholeFile(os, answerPath)) {
         WriteLog(os, "winsock answer: ", *answer);
         const bool corrupted =
-            answer->find("Initialization Function InitHelperDll in IPMONTR.DLL failed to start "
-                         "with error code 10107") != std::string::npos ||
+            answer->find(
+                "Initialization Function InitHelperDll in IPMONTR.DLL failed to start "
+                "with error code 10107") != std::string::npos ||
             answer->find("error code 10107") != std::string::npos;
         if (corrupted) {
             WriteLog(os, "winsock is corrupted", "");
@@ -90,8 +92,8 @@ bool CheckWinsock(const Platform& os) {
 
 void RefreshIpStack(const Platform& os) {
     static constexpr const char* Commands[] = {
-        "ipconfig /renew", "arp -d*",           "netstat -R",
-        "nbtstat -RR",     "ipconfig /flushdns", "ipconfig /registerdns",
+        "ipconfig /renew",       "arp -d*", "netstat -R", "nbtstat -RR", "ipconfig /flushdns",
+        "ipconfig /registerdns",
     };
     for (const char* command : Commands) {
         RunProgram(os, std::string(CommandPrefix) + command);
@@ -122,7 +124,8 @@ void ResetWinsock(const Platform& os) {
         RunAndLog(os, step);
     }
     os.clock.Sleep(ResetStepPauseMs);
-    PollForMarker(os, answerPath, "Sucessfully reset the Winsock Catalog.", "pos Sucessfully reset");
+    PollForMarker(os, answerPath, "Sucessfully reset the Winsock Catalog.",
+                  "pos Sucessfully reset");
     if (os.files.Exists(answerPath)) {
         WriteLog(os, "delete winsokans", "");
         os.files.Delete(answerPath);

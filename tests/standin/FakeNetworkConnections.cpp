@@ -65,8 +65,7 @@ std::unique_ptr<ConnectionManager> FakeNetworkConnections::CreateManager() {
     return std::make_unique<FakeManager>(*this);
 }
 
-FakeNetworkConnections::Connection& FakeNetworkConnections::AddConnection(
-    const std::string& name) {
+FakeNetworkConnections::Connection& FakeNetworkConnections::AddConnection(const std::string& name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     connections_.push_back(Connection{name, true, {}});
     return connections_.back();

@@ -7,10 +7,10 @@
 namespace plover {
 namespace {
 
-using standin::Adapter;
-using standin::FakeWindows;
 using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
+using standin::Adapter;
+using standin::FakeWindows;
 using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
 
@@ -67,7 +67,8 @@ protected:
     InlineSynchronizer synchronizer;
 };
 
-const Lines HardwarePass{"hardware check ", "adapters found  1", "hardware network adapter step pass"};
+const Lines HardwarePass{"hardware check ", "adapters found  1",
+                         "hardware network adapter step pass"};
 const Lines IpCheckStart{"open key to save registri ", "IP settings check "};
 const Lines RepairMethod1{"no valid ip address found -try to repair  repair method1"};
 const Lines AfterRepair1{"no valid ip address found -after repair1  "};
@@ -91,8 +92,9 @@ const std::string NotRepaired = "no valid ip address found. The connection could
 TEST_F(NetworkSettingsStage, AdapterAndAddressPassAtOnce) {
     machine.adapters.SetTable({Working});
     EXPECT_EQ(RunStage(), 2);
-    EXPECT_EQ(machine.LogLines(),
-              Concat({HardwarePass, IpCheckStart, {"IP settings network adapter step pass"}, RunEnd}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        Concat({HardwarePass, IpCheckStart, {"IP settings network adapter step pass"}, RunEnd}));
     EXPECT_EQ(display.Operations(), (Lines{"StageCompleted"}));
     EXPECT_EQ(machine.clock.Pauses(), (Pauses{10, 10, 1000, 10, 10, 1000}));
     EXPECT_TRUE(machine.processes.CommandLines().empty());
@@ -104,10 +106,10 @@ TEST_F(NetworkSettingsStage, AdapterAndAddressPassAtOnce) {
 
 TEST_F(NetworkSettingsStage, NoAdapterEvenAfterRestartingTheConnections) {
     EXPECT_EQ(RunStage(), 7);
-    EXPECT_EQ(machine.LogLines(),
-              Concat({{"hardware check ", "adapters found  0", "no network adapter found try to repair",
-                       "adapters found  0", "no network adapter found "},
-                      RunEnd}));
+    EXPECT_EQ(machine.LogLines(), Concat({{"hardware check ", "adapters found  0",
+                                           "no network adapter found try to repair",
+                                           "adapters found  0", "no network adapter found "},
+                                          RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowAdapterFailure", "StageCompleted"}));
     EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000}));
@@ -123,12 +125,12 @@ TEST_F(NetworkSettingsStage, AdapterAppearsAfterRestartingTheConnections) {
         if (connected) machine.adapters.SetTable({Working});
     };
     EXPECT_EQ(RunStage(), 2);
-    EXPECT_EQ(machine.LogLines(),
-              Concat({{"hardware check ", "adapters found  0", "no network adapter found try to repair",
-                       "adapters found  1", "network adapter step repaired"},
-                      IpCheckStart,
-                      {"IP settings network adapter step pass"},
-                      RunEnd}));
+    EXPECT_EQ(machine.LogLines(), Concat({{"hardware check ", "adapters found  0",
+                                           "no network adapter found try to repair",
+                                           "adapters found  1", "network adapter step repaired"},
+                                          IpCheckStart,
+                                          {"IP settings network adapter step pass"},
+                                          RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ResumeStagesPanel", "StageCompleted"}));
     EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000, 10, 10, 10, 10, 1000}));
@@ -141,8 +143,9 @@ TEST_F(NetworkSettingsStage, AddressRepairedByTheRenewal) {
         machine.adapters.SetTable({Working});
     };
     EXPECT_EQ(RunStage(), 2);
-    EXPECT_EQ(machine.LogLines(), Concat({HardwarePass, IpCheckStart, RepairMethod1,
-                                          {" IP settings repaired "}, RunEnd}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        Concat({HardwarePass, IpCheckStart, RepairMethod1, {" IP settings repaired "}, RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ResumeStagesPanel", "StageCompleted"}));
     EXPECT_EQ(machine.processes.CommandLines().size(), 6u);
@@ -156,8 +159,9 @@ TEST_F(NetworkSettingsStage, UnsuitableSystemFailsWithoutTheRestartQuestion) {
     machine.SetVersion(5, 1, "Service Pack 1");
     machine.adapters.SetTable({SelfAssigned});
     EXPECT_EQ(RunStage(), 7);
-    EXPECT_EQ(machine.LogLines(), Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1,
-                                          {NotRepaired}, RunEnd}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1, {NotRepaired}, RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowNoInternetFailure", "StageCompleted"}));
     // Only the renewal ran; no Winsock check.
@@ -169,8 +173,9 @@ TEST_F(NetworkSettingsStage, ResumedRunFailsHoweverSuitableTheSystem) {
     display.wasRestarted = true;
     machine.adapters.SetTable({SelfAssigned});
     EXPECT_EQ(RunStage(), 7);
-    EXPECT_EQ(machine.LogLines(), Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1,
-                                          {NotRepaired}, RunEnd}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1, {NotRepaired}, RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowNoInternetFailure", "StageCompleted"}));
 }
@@ -179,12 +184,16 @@ TEST_F(NetworkSettingsStage, HealthyWinsockLeavesNothingToReset) {
     machine.adapters.SetTable({SelfAssigned});
     machine.processes.Program(CheckCommand).output = "";
     EXPECT_EQ(RunStage(), 7);
-    EXPECT_EQ(machine.LogLines(),
-              Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1,
-                      {"OS is suitable for repair2  ", "winsock answer:  ", "winsock is not corrupted ",
-                       "delete winsoktemp ", "check winsock result:  True",
-                       "no valid ip address found. The connection couldn't be repaired good winsock"},
-                      RunEnd}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        Concat({HardwarePass,
+                IpCheckStart,
+                RepairMethod1,
+                AfterRepair1,
+                {"OS is suitable for repair2  ", "winsock answer:  ", "winsock is not corrupted ",
+                 "delete winsoktemp ", "check winsock result:  True",
+                 "no valid ip address found. The connection couldn't be repaired good winsock"},
+                RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowNoInternetFailure", "StageCompleted"}));
     EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
@@ -195,9 +204,14 @@ TEST_F(NetworkSettingsStage, DeclinedRestartUndoesTheResumeAndFails) {
     display.answerYes = false;
     EXPECT_EQ(RunStage(), 7);
     EXPECT_EQ(machine.LogLines(),
-              Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1,
-                      {"OS is suitable for repair2  "}, WinsockCorrupted,
-                      {"no valid ip address found -try to repair method2 "}, ResetEntries,
+              Concat({HardwarePass,
+                      IpCheckStart,
+                      RepairMethod1,
+                      AfterRepair1,
+                      {"OS is suitable for repair2  "},
+                      WinsockCorrupted,
+                      {"no valid ip address found -try to repair method2 "},
+                      ResetEntries,
                       {"delete from start-up registry exist", "delete Software\\PloverTool key ",
                        "user choose do not restart PC ", NotRepaired},
                       RunEnd}));
@@ -211,11 +225,16 @@ TEST_F(NetworkSettingsStage, AcceptedRestartEndsTheRunWithoutAFailurePanel) {
     machine.adapters.SetTable({SelfAssigned});
     display.answerYes = true;
     EXPECT_EQ(RunStage(), 7);
-    EXPECT_EQ(machine.LogLines(),
-              Concat({HardwarePass, IpCheckStart, RepairMethod1, AfterRepair1,
-                      {"OS is suitable for repair2  "}, WinsockCorrupted,
-                      {"no valid ip address found -try to repair method2 "}, ResetEntries,
-                      {"PC restarted "}, RunEnd}));
+    EXPECT_EQ(machine.LogLines(), Concat({HardwarePass,
+                                          IpCheckStart,
+                                          RepairMethod1,
+                                          AfterRepair1,
+                                          {"OS is suitable for repair2  "},
+                                          WinsockCorrupted,
+                                          {"no valid ip address found -try to repair method2 "},
+                                          ResetEntries,
+                                          {"PC restarted "},
+                                          RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "PromptRestart", "StageCompleted"}));
     // The resume stays arranged for the next log-on.

@@ -7,9 +7,9 @@
 namespace plover {
 namespace {
 
-using standin::FakeWindows;
 using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
+using standin::FakeWindows;
 using Lines = std::vector<std::string>;
 
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
@@ -21,8 +21,8 @@ enum class Outcome { Unsuitable, Resumed, HealthyWinsock, Declined, Accepted };
 struct Case {
     RestartRepairForm form;
     Outcome outcome;
-    Lines before;   // entries before the Winsock check
-    Lines repair;   // entries and display operations from entry D to the reset
+    Lines before;  // entries before the Winsock check
+    Lines repair;  // entries and display operations from entry D to the reset
     const char* failurePanel;
 };
 
@@ -134,12 +134,28 @@ const Lines LocalAddressRepair{"checking local connection step start repair2"};
 INSTANTIATE_TEST_SUITE_P(
     Forms, StageTwoRestartRepair,
     ::testing::Values(
-        Case{RestartRepairForm::Loopback, Outcome::Unsuitable, {}, LoopbackRepair, "ShowRouterMessage"},
-        Case{RestartRepairForm::Loopback, Outcome::Resumed, {}, LoopbackRepair, "ShowRouterMessage"},
-        Case{RestartRepairForm::Loopback, Outcome::HealthyWinsock, {}, LoopbackRepair,
+        Case{RestartRepairForm::Loopback,
+             Outcome::Unsuitable,
+             {},
+             LoopbackRepair,
              "ShowRouterMessage"},
-        Case{RestartRepairForm::Loopback, Outcome::Declined, {}, LoopbackRepair, "ShowRouterMessage"},
-        Case{RestartRepairForm::Loopback, Outcome::Accepted, {}, LoopbackRepair, "ShowRouterMessage"},
+        Case{
+            RestartRepairForm::Loopback, Outcome::Resumed, {}, LoopbackRepair, "ShowRouterMessage"},
+        Case{RestartRepairForm::Loopback,
+             Outcome::HealthyWinsock,
+             {},
+             LoopbackRepair,
+             "ShowRouterMessage"},
+        Case{RestartRepairForm::Loopback,
+             Outcome::Declined,
+             {},
+             LoopbackRepair,
+             "ShowRouterMessage"},
+        Case{RestartRepairForm::Loopback,
+             Outcome::Accepted,
+             {},
+             LoopbackRepair,
+             "ShowRouterMessage"},
         Case{RestartRepairForm::LocalAddress, Outcome::Unsuitable, LocalAddressBefore,
              LocalAddressRepair, "ShowRouterMessage"},
         Case{RestartRepairForm::LocalAddress, Outcome::Resumed, LocalAddressBefore,

@@ -17,8 +17,9 @@ const std::string KeyB = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
 
 const Lines RefreshCommands{
-    "cmd.exe /c ipconfig /renew", "cmd.exe /c arp -d*",           "cmd.exe /c netstat -R",
-    "cmd.exe /c nbtstat -RR",     "cmd.exe /c ipconfig /flushdns", "cmd.exe /c ipconfig /registerdns",
+    "cmd.exe /c ipconfig /renew",    "cmd.exe /c arp -d*",
+    "cmd.exe /c netstat -R",         "cmd.exe /c nbtstat -RR",
+    "cmd.exe /c ipconfig /flushdns", "cmd.exe /c ipconfig /registerdns",
 };
 
 class AdapterRepairs : public ::testing::Test {
@@ -119,7 +120,8 @@ TEST_F(AdapterRepairs, RestartDisconnectsThenConnects) {
 
 TEST_F(AdapterRepairs, SettingsSnapshotRepeatsAnAdapterPerRecord) {
     machine.adapters.SetTable({
-        Adapter("{A}", "Ethernet", true, "", {{"10.0.0.2", "255.0.0.0"}, {"10.0.0.3", "255.0.0.0"}}),
+        Adapter("{A}", "Ethernet", true, "",
+                {{"10.0.0.2", "255.0.0.0"}, {"10.0.0.3", "255.0.0.0"}}),
         Adapter("{B}", "Wireless", true, "", {{"0.0.0.0", "0.0.0.0"}}),
     });
     machine.registry.SetMultiString(HKLM, KeyA, "DefaultGateway", {"10.0.0.1"});
@@ -201,8 +203,7 @@ TEST_F(SwitchToDhcp, WithoutEnableDhcpNothingChangesAndTwentyAttemptsPass) {
     EXPECT_TRUE(machine.registry.Value(HKLM, KeyA, "DefaultGateway"));
     EXPECT_FALSE(machine.registry.Value(HKLM, KeyA, "EnableDHCP"));
     EXPECT_EQ(machine.connections.Switches(), (Lines{"disconnect LAN", "connect LAN"}));
-    EXPECT_EQ(machine.LogLines(),
-              (Lines{"adapters count: 2", "enabledhcp gateway found False"}));
+    EXPECT_EQ(machine.LogLines(), (Lines{"adapters count: 2", "enabledhcp gateway found False"}));
     const Pauses pauses = machine.clock.Pauses();
     EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 1000u), 1 + 1 + 20);
     // The twenty refreshes of two adapters with one record each.

@@ -56,7 +56,8 @@ TEST_F(GatewayLookups, RegistryGatewaySkipsMissingKeysAndUnusableValues) {
 }
 
 TEST_F(GatewayLookups, RegistryGatewayTakesTheFirstUsableWholeValue) {
-    machine.registry.SetMultiString(HKLM, KeyA, "DhcpDefaultGateway", {"192.168.1.1", "192.168.1.2"});
+    machine.registry.SetMultiString(HKLM, KeyA, "DhcpDefaultGateway",
+                                    {"192.168.1.1", "192.168.1.2"});
     machine.registry.SetMultiString(HKLM, KeyB, "DhcpDefaultGateway", {"10.0.0.1"});
     EXPECT_EQ(settings.GetGatewayFromRegistry(), "192.168.1.1\n192.168.1.2");
     EXPECT_EQ(machine.LogLines(), (Lines{

@@ -63,8 +63,9 @@ TEST_F(CheckWinsockTest, HealthyAnswerIsLoggedAndTheFileRemoved) {
 }
 
 TEST_F(CheckWinsockTest, EitherErrorTextMeansCorrupted) {
-    EXPECT_FALSE(CheckWith("Initialization Function InitHelperDll in IPMONTR.DLL failed to "
-                           "start with error code 10107"));
+    EXPECT_FALSE(
+        CheckWith("Initialization Function InitHelperDll in IPMONTR.DLL failed to "
+                  "start with error code 10107"));
     EXPECT_FALSE(CheckWith("helper failed: error code 10107\r\n"));
     EXPECT_TRUE(CheckWith("Error Code 10107"));  // the search is case-sensitive
     EXPECT_TRUE(CheckWith(""));                  // an empty answer is healthy
@@ -147,8 +148,8 @@ TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
               (Pauses{1000, 500, 1000, 1000, 1000, 1000, 1000, 1000, 500, 1000}));
     // The resume is arranged first.
     EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
-    EXPECT_EQ(machine.registry.StringValue(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                           "PloverReboot"),
+    EXPECT_EQ(machine.registry.StringValue(
+                  HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "PloverReboot"),
               "C:\\Program Files\\PloverTool\\PloverTool.exe /waitsuspend");
     // The reset log stays, the catalog answer goes; the reset never touches
     // the check's file.
@@ -159,7 +160,8 @@ TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
 
 TEST_F(ResetWinsockTest, PollsAreBoundedAndAMissingFileCostsNoTime) {
     // No reset log at all; the catalog answer never shows its marker.
-    machine.processes.Program(CatalogCommand).output = "The requested operation requires elevation.";
+    machine.processes.Program(CatalogCommand).output =
+        "The requested operation requires elevation.";
     ResetWinsock(machine.Os());
     const Lines lines = machine.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 0"), 0);
