@@ -46,12 +46,6 @@ void PollForMarker(const Platform& os, const std::string& path, const std::strin
     }
 }
 
-void RunAndLog(const Platform& os, const std::string& command) {
-    const std::string commandLine = CommandPrefix + command;
-    RunProgram(os, commandLine);
-    WriteLog(os, commandLine, "");
-}
-
 }  // namespace
 
 bool IsOsSuitableForRepair2(const Platform& os) {
@@ -66,8 +60,7 @@ bool IsOsSuitableForRepair2(const Platform& os) {
 bool CheckWinsock(const Platform& os) {
     bool result = false;
     const std::string answerPath = GetTempFolder(os) + WinsockAnswerFile;
-    // No blank between the switch and the command: the interpreter takes it.
-    RunProgram(os, "cmd.exe /cnetsh show > " + CommandLinePath(answerPath));
+    RunProgram(os, WinsockCheckCommand(GetTempFolder(os)));
     if (const auto answer = ReadWholeFile(os, answerPath)) {
         WriteLog(os, "winsock answer: ", *answer);
         const bool corrupted =
@@ -105,23 +98,18 @@ void ResetWinsock(const Platform& os) {
     ScheduleResume(os);
     const std::string temp = GetTempFolder(os);
     const std::string answerPath = temp + CatalogResetAnswerFile;
-    const std::string resetLogPath = temp + IpResetLogFile;
 
     RunProgram(os, std::string(CommandPrefix) + "ipconfig /release");
-    RunAndLog(os, "netsh int ip reset " + CommandLinePath(resetLogPath));
+    const std::string ipReset = IpResetCommand(temp);
+    RunProgram(os, ipReset);
+    WriteLog(os, ipReset, "");
     os.clock.Sleep(ResetStepPauseMs);
-    PollForMarker(os, resetLogPath, "<completed>", "pos completed");
+    PollForMarker(os, temp + IpResetLogFile, "<completed>", "pos completed");
 
-    const std::string steps[] = {
-        "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
-        "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
-        "reg import " + CommandLinePath(temp + Winsock2RegFile),
-        "reg import " + CommandLinePath(temp + WinsockRegFile),
-        "netsh winsock reset catalog > " + CommandLinePath(answerPath),
-    };
-    for (const std::string& step : steps) {
+    for (const std::string& step : WinsockResetSteps(temp)) {
         os.clock.Sleep(ResetStepPauseMs);
-        RunAndLog(os, step);
+        RunProgram(os, step);
+        WriteLog(os, step, "");
     }
     os.clock.Sleep(ResetStepPauseMs);
     PollForMarker(os, answerPath, "Sucessfully reset the Winsock Catalog.",
@@ -131,6 +119,28 @@ void ResetWinsock(const Platform& os) {
         os.files.Delete(answerPath);
     }
     os.clock.Sleep(ResetStepPauseMs);
+}
+
+std::string WinsockCheckCommand(const std::string& tempFolder) {
+    // No blank between the switch and the command: the interpreter takes it.
+    return "cmd.exe /cnetsh show > " + CommandLinePath(tempFolder + WinsockAnswerFile);
+}
+
+std::string IpResetCommand(const std::string& tempFolder) {
+    return std::string(CommandPrefix) + "netsh int ip reset " +
+           CommandLinePath(tempFolder + IpResetLogFile);
+}
+
+std::vector<std::string> WinsockResetSteps(const std::string& tempFolder) {
+    const std::string prefix = CommandPrefix;
+    return {
+        prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
+        prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
+        prefix + "reg import " + CommandLinePath(tempFolder + Winsock2RegFile),
+        prefix + "reg import " + CommandLinePath(tempFolder + WinsockRegFile),
+        prefix + "netsh winsock reset catalog > " +
+            CommandLinePath(tempFolder + CatalogResetAnswerFile),
+    };
 }
 
 void DeleteWinsockRegFiles(const Platform& os) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/Platform.h"
 
 namespace plover {
@@ -23,5 +26,12 @@ void RefreshIpStack(const Platform& os);
 void ResetWinsock(const Platform& os);
 // Removes the two registry export files the reset imports.
 void DeleteWinsockRegFiles(const Platform& os);
+
+// The command lines of the check and the reset for a temporary folder (with
+// its trailing backslash); a folder path with a blank is quoted.
+std::string WinsockCheckCommand(const std::string& tempFolder);
+std::string IpResetCommand(const std::string& tempFolder);
+// The five steps after the TCP/IP reset, in order.
+std::vector<std::string> WinsockResetSteps(const std::string& tempFolder);
 
 }  // namespace plover
