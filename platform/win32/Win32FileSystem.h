@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace plover::win32 {
+
+class Win32FileSystem : public FileSystem {
+public:
+    std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access, FileShare share,
+                                   FileDisposition disposition) override;
+    bool Exists(const std::string& path) override;
+    bool Delete(const std::string& path) override;
+    bool Copy(const std::string& from, const std::string& to, bool overwrite) override;
+};
+
+}  // namespace plover::win32

@@ -1,0 +1,46 @@
+#include "platform/win32/Win32Processes.h"
+
+#include <windows.h>
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/win32/Win32Handles.h"
+
+namespace plover::win32 {
+
+ProgramOutcome Win32Processes::RunHiddenAndWait(const std::string& commandLine,
+                                                uint32_t timeoutMilliseconds) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info{};
+    // CreateProcessA may write into the command line buffer.
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                          nullptr, nullptr, &startup, &info)) {
+        return ProgramOutcome::NotStarted;
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), timeoutMilliseconds) == WAIT_OBJECT_0) {
+        return ProgramOutcome::Ended;
+    }
+    // A hung program would hold its output file and block the run for good.
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), 5000);
+    return ProgramOutcome::TimedOut;
+}
+
+bool Win32Processes::ShellOpen(const std::string& file, const std::string& parameters,
+                               const std::string& directory, bool hidden) {
+    const HINSTANCE result = ::ShellExecuteA(
+        nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+        directory.empty() ? nullptr : directory.c_str(), hidden ? SW_HIDE : SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace plover::win32

@@ -1,0 +1,70 @@
+#include "platform/win32/Win32SystemInfo.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace plover::win32 {
+
+namespace {
+// Calls an API of the GetTempPath kind (size in, needed size out) with a
+// buffer that grows to fit, so long paths are not cut at 260 characters.
+template <typename Query>
+std::string GrowingQuery(Query query) {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = query(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+    return {};
+}
+}  // namespace
+
+std::optional<OsVersionInfo> Win32SystemInfo::GetVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;  // 148
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExA(&info)) return std::nullopt;
+#pragma GCC diagnostic pop
+    return OsVersionInfo{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
+                         info.dwPlatformId, info.szCSDVersion};
+}
+
+std::string Win32SystemInfo::TempPath() {
+    return GrowingQuery([](char* b, DWORD n) { return ::GetTempPathA(n, b); });
+}
+
+std::string Win32SystemInfo::SystemDirectory() {
+    return GrowingQuery([](char* b, DWORD n) { return ::GetSystemDirectoryA(b, n); });
+}
+
+std::string Win32SystemInfo::EnvironmentVariable(const std::string& name) {
+    return GrowingQuery(
+        [&name](char* b, DWORD n) { return ::GetEnvironmentVariableA(name.c_str(), b, n); });
+}
+
+std::string Win32SystemInfo::CurrentDirectory() {
+    return GrowingQuery([](char* b, DWORD n) { return ::GetCurrentDirectoryA(n, b); });
+}
+
+std::string Win32SystemInfo::ExecutablePath() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+    return {};
+}
+
+void Win32DebugOutput::Output(std::string_view text) {
+    const std::string copy(text);
+    ::OutputDebugStringA(copy.c_str());
+}
+
+}  // namespace plover::win32

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Native unit tests: the logic against the in-memory Windows stand-in.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --preset native >/dev/null
+cmake --build build/native -j2
+ctest --test-dir build/native -j2 --output-on-failure --output-junit "$PLOVER_RESULTS_DIR/native.xml"
