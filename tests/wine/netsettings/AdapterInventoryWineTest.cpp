@@ -1,34 +1,23 @@
+// The adapter inventory and the connection switching on the real Win32
+// layer, inside the lab namespaces of tests/lab/netsettings-lab.sh:
+//   "full": plv0 10.77.0.10/24 and 10.77.0.11/24, default route via 10.77.0.1;
+//           plv1 169.254.9.9/16; plv2 up, without an address
+//   "bare": loopback only
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "netsettings/NetworkSettings.h"
-#include "platform/win32/Win32AdapterTable.h"
-#include "platform/win32/Win32NetworkConnections.h"
-#include "tests/standin/FakeWindows.h"
+#include "tests/wine/lab/LabMachine.h"
 
 namespace plover {
 namespace {
 
-// Runs only inside the namespaces that tests/lab/inventory-lab.sh builds,
-// which names its layout in PLOVER_INVENTORY_LAB:
-//   "full":  plv0 10.77.0.10/24 and 10.77.0.11/24, default route via 10.77.0.1;
-//            plv1 169.254.9.9/16; plv2 up, no address
-//   "empty": loopback only
+using Lines = std::vector<std::string>;
+
 class AdapterInventoryLab : public ::testing::Test {
 protected:
-    static bool InLayout(const std::string& layout) {
-        const char* current = std::getenv("PLOVER_INVENTORY_LAB");
-        return current && layout == current;
-    }
-
-    standin::FakeWindows machine;
-    win32::Win32AdapterTable adapters;
-    win32::Win32NetworkConnections connections;
-    const Platform os{machine.clock,     machine.debug,  machine.files, machine.registry,
-                      machine.processes, machine.system, adapters,      connections};
+    lab::LabMachine machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{os, snapshot};
+    TNetworkSettings settings{machine.os, snapshot};
 };
 
 std::vector<const AdapterDetails*> RecordsOf(const TNetworkSettings& settings,
@@ -41,15 +30,15 @@ std::vector<const AdapterDetails*> RecordsOf(const TNetworkSettings& settings,
 }
 
 TEST_F(AdapterInventoryLab, RecordsMatchTheNamespacesInterfaces) {
-    if (!InLayout("full")) GTEST_SKIP() << "needs the full namespace of tests/lab/inventory-lab.sh";
+    PLOVER_REQUIRE_LAB("full");
     ASSERT_TRUE(settings.FindAdapters());
     for (const AdapterDetails& record : settings.Adapters()) {
         GTEST_LOG_(INFO) << record.AdapterName << " | " << record.Description << " | "
                          << record.IpAddress << " / " << record.IpMask << " gw " << record.Gateway
                          << " dhcp " << record.DhcpEnabled;
     }
-    EXPECT_EQ(machine.LogLines(),
-              (std::vector<std::string>{"adapters found  " + std::to_string(settings.Count())}));
+    ASSERT_EQ(settings.Count(), 4);
+    EXPECT_EQ(machine.NewLogLines(), (Lines{"adapters found  4"}));
 
     const auto plain = RecordsOf(settings, "plv0");
     ASSERT_EQ(plain.size(), 2u);
@@ -80,20 +69,30 @@ TEST_F(AdapterInventoryLab, RecordsMatchTheNamespacesInterfaces) {
     EXPECT_FALSE(bare[0]->GatewayValid);
 
     EXPECT_TRUE(settings.HasValidAddress());
-    // 10 ms per record and per adapter.
-    const auto pauses = machine.clock.Pauses();
-    EXPECT_EQ(pauses.size(), 2u * (settings.Adapters().size() + 3u));
+    // Each refresh: 10 ms per record (4) and per adapter (3).
+    EXPECT_EQ(machine.clock.Pauses(), std::vector<uint32_t>(2 * 7, 10));
 }
 
 // Loopback alone is no adapter: the size probe answers "no data".
 TEST_F(AdapterInventoryLab, LoopbackOnlyGivesAnEmptyInventory) {
-    if (!InLayout("empty"))
-        GTEST_SKIP() << "needs the bare namespace of tests/lab/inventory-lab.sh";
-    EXPECT_EQ(adapters.ProbeSize(4).result, AdapterTableResult::NoData);
+    PLOVER_REQUIRE_LAB("bare");
+    EXPECT_EQ(machine.os.adapters.ProbeSize(4).result, AdapterTableResult::NoData);
     EXPECT_FALSE(settings.FindAdapters());
     EXPECT_FALSE(settings.HasValidAddress());
-    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"adapters found  0"}));
+    EXPECT_EQ(machine.NewLogLines(), (Lines{"adapters found  0"}));
     EXPECT_TRUE(machine.clock.Pauses().empty());
+}
+
+// Wine registers no connection manager: the repairs switch nothing, keep
+// their pauses, and leave the thread's component library as they found it.
+TEST_F(AdapterInventoryLab, WithoutAConnectionManagerTheRestartOnlyPauses) {
+    PLOVER_REQUIRE_LAB("full");
+    ASSERT_FALSE(machine.os.connections.CreateManager());
+    settings.RestartAdapters();
+    settings.ControlConnections("");
+    EXPECT_EQ(machine.clock.Pauses(), (std::vector<uint32_t>{1000, 2000}));
+    EXPECT_TRUE(machine.NewLogLines().empty());
+    ASSERT_FALSE(machine.os.connections.CreateManager());
 }
 
 }  // namespace
