@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/AdapterTable.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
+#include "platform/NetworkConnections.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
@@ -18,6 +20,8 @@ struct Platform {
     Registry& registry;
     Processes& processes;
     SystemInfo& system;
+    AdapterTable& adapters;
+    NetworkConnections& connections;
 };
 
 }  // namespace plover

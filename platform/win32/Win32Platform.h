@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32AdapterTable.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32NetworkConnections.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
@@ -13,7 +15,8 @@ namespace plover::win32 {
 // point and handed to everything that needs the OS.
 class Win32Platform {
 public:
-    Win32Platform() : os_{clock_, debug_, files_, registry_, processes_, system_} {}
+    Win32Platform()
+        : os_{clock_, debug_, files_, registry_, processes_, system_, adapters_, connections_} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -26,6 +29,8 @@ private:
     Win32Registry registry_;
     Win32Processes processes_;
     Win32SystemInfo system_;
+    Win32AdapterTable adapters_;
+    Win32NetworkConnections connections_;
     Platform os_;
 };
 

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tests/standin/FakeAdapterTable.h"
 #include "tests/standin/FakeClock.h"
 #include "tests/standin/FakeFileSystem.h"
+#include "tests/standin/FakeNetworkConnections.h"
 #include "tests/standin/FakeProcesses.h"
 #include "tests/standin/FakeRegistry.h"
 #include "tests/standin/FakeSystem.h"
@@ -13,7 +15,8 @@
 namespace plover::standin {
 
 // A whole Windows machine in memory: Windows XP SP2 with its temporary
-// folder, system folder and an empty registry, on a virtual clock.
+// folder, system folder and an empty registry, on a virtual clock; no
+// adapter and no network connection until a test adds them.
 class FakeWindows {
 public:
     FakeWindows();
@@ -24,6 +27,8 @@ public:
     FakeRegistry registry;
     FakeProcesses processes{clock, files};
     FakeSystemInfo system;
+    FakeAdapterTable adapters;
+    FakeNetworkConnections connections;
 
     const Platform& Os() const { return os_; }
 
