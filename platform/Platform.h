@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/AdapterTable.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/HttpTransport.h"
+#include "platform/NetworkConnections.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/Sockets.h"
@@ -20,6 +22,8 @@ struct Platform {
     Registry& registry;
     Processes& processes;
     SystemInfo& system;
+    AdapterTable& adapters;
+    NetworkConnections& connections;
     Sockets& sockets;
     HttpTransport& http;
 };

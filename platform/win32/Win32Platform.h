@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32AdapterTable.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32NetworkConnections.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
@@ -16,7 +18,8 @@ namespace plover::win32 {
 class Win32Platform {
 public:
     Win32Platform()
-        : os_{clock_, debug_, files_, registry_, processes_, system_, sockets_, http_} {}
+        : os_{clock_,  debug_,    files_,       registry_, processes_,
+              system_, adapters_, connections_, sockets_,  http_} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -29,6 +32,8 @@ private:
     Win32Registry registry_;
     Win32Processes processes_;
     Win32SystemInfo system_;
+    Win32AdapterTable adapters_;
+    Win32NetworkConnections connections_;
     WinsockSockets sockets_;
     WinInetTransport http_;
     Platform os_;

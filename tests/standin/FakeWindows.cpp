@@ -2,7 +2,8 @@
 
 namespace plover::standin {
 
-FakeWindows::FakeWindows() : os_{clock, debug, files, registry, processes, system, sockets, http} {
+FakeWindows::FakeWindows()
+    : os_{clock, debug, files, registry, processes, system, adapters, connections, sockets, http} {
     files.AddFolder(system.tempPath);
     files.AddFolder(system.systemDirectory + "\\drivers\\etc");
     files.AddFolder("C:\\Program Files\\PloverTool");

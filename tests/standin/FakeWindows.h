@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tests/standin/FakeAdapterTable.h"
 #include "tests/standin/FakeClock.h"
 #include "tests/standin/FakeFileSystem.h"
 #include "tests/standin/FakeHttpTransport.h"
+#include "tests/standin/FakeNetworkConnections.h"
 #include "tests/standin/FakeProcesses.h"
 #include "tests/standin/FakeRegistry.h"
 #include "tests/standin/FakeSockets.h"
@@ -15,7 +17,8 @@
 namespace plover::standin {
 
 // A whole Windows machine in memory: Windows XP SP2 with its temporary
-// folder, system folder and an empty registry, on a virtual clock.
+// folder, system folder and an empty registry, on a virtual clock; no
+// adapter and no network connection until a test adds them.
 class FakeWindows {
 public:
     FakeWindows();
@@ -26,6 +29,8 @@ public:
     FakeRegistry registry;
     FakeProcesses processes{clock, files};
     FakeSystemInfo system;
+    FakeAdapterTable adapters;
+    FakeNetworkConnections connections;
     FakeSockets sockets{clock};
     FakeHttpTransport http;
 

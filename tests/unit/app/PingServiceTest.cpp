@@ -89,8 +89,9 @@ TEST(PingHostInLab, RealAnswersAndSilence) {
     FakeWindows machine;
     lab.RunInClient([&] {
         PosixSockets sockets;
-        const Platform os{machine.clock,     machine.debug,  machine.files, machine.registry,
-                          machine.processes, machine.system, sockets,       machine.http};
+        const Platform os{machine.clock,     machine.debug,  machine.files,    machine.registry,
+                          machine.processes, machine.system, machine.adapters, machine.connections,
+                          sockets,           machine.http};
         PingService service(os);
         EXPECT_TRUE(service.PingHost("10.200.0.1"));
         EXPECT_FALSE(service.PingHost("10.202.0.1"));
