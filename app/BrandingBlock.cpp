@@ -7,7 +7,7 @@
 #include "app/PloverMainForm.h"
 #include "system/Log.h"
 #include "system/WindowsVersion.h"
-#include "system/WinsockRegFiles.h"
+#include "system/Winsock.h"
 
 namespace plover {
 
@@ -175,8 +175,8 @@ void WriteWinsockRegFiles(TPloverMainForm& window) {
     window.WinsockRegText = texts->winsock;
     DeleteWinsockRegFiles(os);
     const std::string folder = GetTempFolder(os);
-    WriteRegFile(os, folder + Winsock2RegFileName, window.Winsock2RegText);
-    WriteRegFile(os, folder + WinsockRegFileName, window.WinsockRegText);
+    WriteRegFile(os, folder + Winsock2RegFile, window.Winsock2RegText);
+    WriteRegFile(os, folder + WinsockRegFile, window.WinsockRegText);
 }
 
 }  // namespace plover

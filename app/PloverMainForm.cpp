@@ -4,7 +4,7 @@
 #include "app/BrandingText.h"
 #include "system/Log.h"
 #include "system/WindowsVersion.h"
-#include "system/WinsockRegFiles.h"
+#include "system/Winsock.h"
 
 namespace plover {
 
@@ -37,7 +37,9 @@ void DeleteSnapshotFile(const Platform& os, const SettingsSnapshot& snapshot, bo
 }  // namespace
 
 TPloverMainForm::TPloverMainForm(const MainFormParts& parts)
-    : os_(parts.os),
+    : Ping(parts.os),
+      Page(parts.os.http, parts.synchronizer, parts.os.clock),
+      os_(parts.os),
       host_(parts.host),
       synchronizer_(parts.synchronizer),
       firewall_(parts.FirewallOperations),
@@ -70,8 +72,8 @@ void TPloverMainForm::PumpMessages() {
 }
 
 void TPloverMainForm::ResetRunState() {
-    PingReplied = false;
-    PageText.clear();
+    Ping.PingReplied = false;
+    Page.PageText.clear();
     RestartAcceptedFlag = false;
     StageIndex = 0;
 }

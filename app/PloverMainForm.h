@@ -8,7 +8,11 @@
 
 #include "app/FormControl.h"
 #include "app/FormHost.h"
+#include "app/HostPinger.h"
 #include "app/MessageForm.h"
+#include "app/PageFetcher.h"
+#include "app/PageService.h"
+#include "app/PingService.h"
 #include "checks/FirewallOperations.h"
 #include "engine/ComputationalThread.h"
 #include "engine/RunDisplay.h"
@@ -31,8 +35,9 @@ struct MainFormParts {
 // The wizard window's logic: its controls as plain state, its fields, the
 // panel switch, run control and closing. The view renders the controls and
 // forwards the user's clicks; the diagnostic thread reports through
-// RunDisplay, each operation on the window's thread.
-class TPloverMainForm : public RunDisplay {
+// RunDisplay, each operation on the window's thread, and pings and fetches
+// pages through the window's echo client and page component.
+class TPloverMainForm : public RunDisplay, public HostPinger, public PageFetcher {
 public:
     static constexpr int ClientWidth = 440;
     static constexpr int ClientHeight = 480;
@@ -62,13 +67,17 @@ public:
     std::string ProviderDnsServers;
     std::string ContactSupportText;
     std::string RouterMessageText;
-    std::string PageText;
     std::string Winsock2RegText;
     std::string WinsockRegText;
-    std::atomic<bool> PingReplied{false};
     bool WasRestartedFlag = false;
     bool RestartAcceptedFlag = false;
     std::atomic<bool> FirewallWasDisabled{false};
+
+    // The echo client with PingReplied, and the page component with PageText.
+    PingService Ping;
+    PageService Page;
+    bool PingHost(const std::string& host) override { return Ping.PingHost(host); }
+    std::string FetchPage(const std::string& url) override { return Page.FetchPage(url); }
 
     // Event handlers.
     void FormShow();

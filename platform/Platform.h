@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/AdapterTable.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/FirewallManager.h"
+#include "platform/HttpTransport.h"
+#include "platform/NetworkConnections.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
+#include "platform/Sockets.h"
 #include "platform/SystemInfo.h"
 
 namespace plover {
@@ -19,6 +23,10 @@ struct Platform {
     Registry& registry;
     Processes& processes;
     SystemInfo& system;
+    AdapterTable& adapters;
+    NetworkConnections& connections;
+    Sockets& sockets;
+    HttpTransport& http;
     FirewallManager& firewall;
 };
 

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32AdapterTable.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FirewallManager.h"
+#include "platform/win32/Win32NetworkConnections.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/WinInetTransport.h"
+#include "platform/win32/WinsockSockets.h"
 
 namespace plover::win32 {
 
@@ -14,7 +18,9 @@ namespace plover::win32 {
 // point and handed to everything that needs the OS.
 class Win32Platform {
 public:
-    Win32Platform() : os_{clock_, debug_, files_, registry_, processes_, system_, firewall_} {}
+    Win32Platform()
+        : os_{clock_,   debug_,    files_,       registry_, processes_, system_,
+              adapters_, connections_, sockets_, http_,     firewall_} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -27,6 +33,10 @@ private:
     Win32Registry registry_;
     Win32Processes processes_;
     Win32SystemInfo system_;
+    Win32AdapterTable adapters_;
+    Win32NetworkConnections connections_;
+    WinsockSockets sockets_;
+    WinInetTransport http_;
     Win32FirewallManager firewall_;
     Platform os_;
 };

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "engine/NetworkSettingsStage.h"
 #include "platform/win32/WizardApplication.h"
 
 namespace {
@@ -12,8 +13,13 @@ using namespace plover;
 // The five stages of a run, built on the process-wide check objects. A stage
 // whose body is not part of this build yet is an empty slot, which the run
 // passes.
-StageSlots BuildStageSlots(const Platform&, TPloverMainForm&, TFirewallOperations&) {
-    return StageSlots{};
+StageSlots BuildStageSlots(win32::ProcessObjects& objects) {
+    StageSlots slots;
+    TNetworkSettings& NetworkSettings = objects.NetworkSettings;
+    slots[0] = [&NetworkSettings](ComputationalThread& thread) {
+        RunNetworkSettingsStage(thread, NetworkSettings);
+    };
+    return slots;
 }
 
 }  // namespace

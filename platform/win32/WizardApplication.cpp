@@ -28,8 +28,9 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     const Platform& os = platform.Os();
 
     // Process-wide objects: they live until the process ends.
-    TFirewallOperations FirewallOperations(os);
     SettingsSnapshot snapshot;
+    TNetworkSettings NetworkSettings(os, snapshot);
+    TFirewallOperations FirewallOperations(os);
 
     TMessageForm MessageForm;
     Win32Synchronizer synchronizer;
@@ -37,7 +38,8 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
         MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, MessageForm});
-    PloverMainForm.SetStageSlots(stages(os, PloverMainForm, FirewallOperations));
+    ProcessObjects objects{os, PloverMainForm, NetworkSettings, FirewallOperations};
+    PloverMainForm.SetStageSlots(stages(objects));
 
     // A branding block that lacks what start-up needs ends the program
     // silently: the window is never shown.

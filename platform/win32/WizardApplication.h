@@ -5,15 +5,24 @@
 #include <functional>
 
 #include "app/PloverMainForm.h"
+#include "checks/FirewallOperations.h"
 #include "engine/ComputationalThread.h"
+#include "netsettings/NetworkSettings.h"
 #include "platform/Platform.h"
 
 namespace plover::win32 {
 
+// The objects that live for the whole process; the stages use them.
+struct ProcessObjects {
+    const Platform& os;
+    TPloverMainForm& PloverMainForm;
+    TNetworkSettings& NetworkSettings;
+    TFirewallOperations& FirewallOperations;
+};
+
 // What the entry point hands the wizard: the stage bodies of every run, built
 // once the window and the process-wide objects exist.
-using StageSlotsFactory = std::function<StageSlots(const Platform& os, TPloverMainForm& window,
-                                                   TFirewallOperations& firewall)>;
+using StageSlotsFactory = std::function<StageSlots(ProcessObjects& objects)>;
 
 // Builds the real platform, the process-wide objects, the main window and the
 // contact dialog, and runs the message loop until the window closes. A run

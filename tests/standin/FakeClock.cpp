@@ -35,9 +35,9 @@ void FakeClock::SetNow(const LocalDateTime& when) {
     std::lock_guard<std::mutex> lock(mutex_);
     startDays_ = DaysFromCivil(when.year, static_cast<unsigned>(when.month),
                                static_cast<unsigned>(when.day));
-    startMilliseconds_ = ((static_cast<uint64_t>(when.hour) * 60 + when.minute) * 60 + when.second) *
-                             1000 +
-                         static_cast<uint64_t>(when.milliseconds);
+    startMilliseconds_ =
+        ((static_cast<uint64_t>(when.hour) * 60 + when.minute) * 60 + when.second) * 1000 +
+        static_cast<uint64_t>(when.milliseconds);
     elapsed_ = 0;
 }
 

@@ -30,7 +30,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    int64_t startDays_ = 0;         // days since 1970-01-01 of the start date
+    int64_t startDays_ = 0;           // days since 1970-01-01 of the start date
     uint64_t startMilliseconds_ = 0;  // time of day at the start
     uint64_t elapsed_ = 0;
     std::vector<uint32_t> pauses_;

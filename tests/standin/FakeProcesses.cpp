@@ -53,7 +53,7 @@ ProgramOutcome FakeProcesses::RunHiddenAndWait(const std::string& commandLine,
     }
     clock_.Advance(std::min(script.takesMilliseconds, timeoutMilliseconds));
     return script.takesMilliseconds > timeoutMilliseconds ? ProgramOutcome::TimedOut
-                                                           : ProgramOutcome::Ended;
+                                                          : ProgramOutcome::Ended;
 }
 
 bool FakeProcesses::ShellOpen(const std::string& file, const std::string& parameters,

@@ -20,11 +20,11 @@ class FakeFileSystem;
 class FakeProcesses : public Processes {
 public:
     struct Script {
-        std::string output;                  // written to the redirection target
-        uint32_t takesMilliseconds = 0;      // virtual time the program runs
-        bool missing = false;                // the program cannot be started
-        bool hangs = false;                  // never ends on its own
-        std::function<void()> effect;        // changes the machine when it runs
+        std::string output;              // written to the redirection target
+        uint32_t takesMilliseconds = 0;  // virtual time the program runs
+        bool missing = false;            // the program cannot be started
+        bool hangs = false;              // never ends on its own
+        std::function<void()> effect;    // changes the machine when it runs
     };
 
     struct ShellCall {

@@ -150,7 +150,8 @@ void FakeRegistry::SetMultiString(RegistryRoot root, const std::string& path,
 void FakeRegistry::SetDword(RegistryRoot root, const std::string& path, const std::string& name,
                             uint32_t value) {
     std::string data(4, '\0');
-    for (int i = 0; i < 4; ++i) data[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        data[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
     SetRaw(root, path, name, RegistryValueType::Dword, data);
 }
 

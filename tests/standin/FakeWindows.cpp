@@ -2,7 +2,9 @@
 
 namespace plover::standin {
 
-FakeWindows::FakeWindows() : os_{clock, debug, files, registry, processes, system, firewall} {
+FakeWindows::FakeWindows()
+    : os_{clock,    debug,       files,   registry, processes, system,
+          adapters, connections, sockets, http,     firewall} {
     files.AddFolder(system.tempPath);
     files.AddFolder(system.systemDirectory + "\\drivers\\etc");
     files.AddFolder("C:\\Program Files\\PloverTool");

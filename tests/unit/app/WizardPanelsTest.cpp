@@ -455,3 +455,24 @@ TEST(MainWindow, ClickingALinkOpensItsTarget) {
 
 }  // namespace
 }  // namespace plover
+
+namespace plover {
+namespace {
+
+TEST(MainWindow, ARunStartsWithClearedRunFields) {
+    testing::FormFixture fixture;
+    auto& form = fixture.Build();
+    form.Ping.PingReplied = true;
+    form.Page.PageText = "any error";
+    form.StageIndex = 6;
+    form.RestartAcceptedFlag = true;
+    form.ResetRunState();
+    EXPECT_FALSE(form.Ping.PingReplied);
+    EXPECT_EQ(form.Page.PageText, "");
+    EXPECT_EQ(form.StageIndex, 0);
+    EXPECT_FALSE(form.RestartAccepted());
+    EXPECT_EQ(form.Ping.IdIcmpClient.ReceiveTimeout, 8000);
+}
+
+}  // namespace
+}  // namespace plover

@@ -116,8 +116,8 @@ TEST_F(SystemServicesUnderWine, RegistryStringsRoundTripAndWrongTypesReadEmpty) 
     EXPECT_EQ(RegReadString(os, RegistryRoot::CurrentUser, TestKey, "Name"), "8.8.4.4,1.0.0.1");
     EXPECT_EQ(RegReadString(os, RegistryRoot::CurrentUser, TestKey, "Missing"), "");
 
-    auto key = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::CurrentUser, TestKey,
-                               false);
+    auto key =
+        OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::CurrentUser, TestKey, false);
     ASSERT_TRUE(key);
     const std::string dword("\x01\x00\x00\x00", 4);
     ASSERT_TRUE(key->WriteValue("Number", RegistryValueType::Dword, dword));
@@ -126,22 +126,26 @@ TEST_F(SystemServicesUnderWine, RegistryStringsRoundTripAndWrongTypesReadEmpty) 
     EXPECT_EQ(RegReadMultiString(os, RegistryRoot::CurrentUser, TestKey, "Name"), "");
     key.reset();
     EXPECT_TRUE(os.registry.DeleteKey(RegistryRoot::CurrentUser, TestKey));
-    EXPECT_FALSE(OpenRegistryKey(os, RegistryAccess::Read, RegistryRoot::CurrentUser, TestKey, false));
+    EXPECT_FALSE(
+        OpenRegistryKey(os, RegistryAccess::Read, RegistryRoot::CurrentUser, TestKey, false));
 }
 
 TEST_F(SystemServicesUnderWine, MultiStringsReadAsLinesWithoutATrailingBreak) {
     auto key = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
                                "SOFTWARE\\PloverToolTests\\Multi", true);
     ASSERT_TRUE(key);
-    const std::string two("192.168.0.1\0" "10.0.0.1\0\0", 22);
+    const std::string two(
+        "192.168.0.1\0"
+        "10.0.0.1\0\0",
+        22);
     const std::string one("1.2.3.4\0\0", 9);
     const std::string none("\0\0", 2);
     ASSERT_TRUE(key->WriteValue("Two", RegistryValueType::MultiString, two));
     ASSERT_TRUE(key->WriteValue("One", RegistryValueType::MultiString, one));
     ASSERT_TRUE(key->WriteValue("None", RegistryValueType::MultiString, none));
     const auto read = [&](const char* name) {
-        return RegReadMultiString(os, RegistryRoot::LocalMachine, "SOFTWARE\\PloverToolTests\\Multi",
-                                  name);
+        return RegReadMultiString(os, RegistryRoot::LocalMachine,
+                                  "SOFTWARE\\PloverToolTests\\Multi", name);
     };
     EXPECT_EQ(read("Two"), "192.168.0.1\n10.0.0.1");
     EXPECT_EQ(read("One"), "1.2.3.4");
@@ -150,7 +154,8 @@ TEST_F(SystemServicesUnderWine, MultiStringsReadAsLinesWithoutATrailingBreak) {
                                  "Two"),
               "");
     key.reset();
-    EXPECT_TRUE(os.registry.DeleteKey(RegistryRoot::LocalMachine, "SOFTWARE\\PloverToolTests\\Multi"));
+    EXPECT_TRUE(
+        os.registry.DeleteKey(RegistryRoot::LocalMachine, "SOFTWARE\\PloverToolTests\\Multi"));
 }
 
 // The discovered run sees the prefix's default version; the _xp and _vista

@@ -1,0 +1,68 @@
+#include "engine/RestartRepair.h"
+
+#include "system/Log.h"
+#include "system/ResumeState.h"
+#include "system/Winsock.h"
+
+namespace plover {
+
+namespace {
+
+constexpr const char* NotRepaired =
+    "no valid ip address found. The connection couldn't be repaired";
+
+}  // namespace
+
+void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSettings,
+                      RestartRepairForm form) {
+    const Platform& os = thread.Os();
+    const bool stage1 = form == RestartRepairForm::NetworkSettings;
+    const DisplayOperation failurePanel =
+        stage1 ? &RunDisplay::ShowNoInternetFailure : &RunDisplay::ShowRouterMessage;
+
+    if (!IsOsSuitableForRepair2(os) || thread.Display().WasRestarted()) {
+        if (stage1) WriteLog(os, NotRepaired, "");
+        thread.FailStage(failurePanel);
+        return;
+    }
+    if (stage1) WriteLog(os, "OS is suitable for repair2 ", "");
+    if (form == RestartRepairForm::LocalAddress) {
+        WriteLog(os, "ping on ipaddress - error", "try to repair");
+    }
+    if (CheckWinsock(os)) {
+        if (stage1) WriteLog(os, NotRepaired, "good winsock");
+        thread.FailStage(failurePanel);
+        return;
+    }
+    switch (form) {
+        case RestartRepairForm::NetworkSettings:
+            WriteLog(os, "no valid ip address found -try to repair method2", "");
+            break;
+        case RestartRepairForm::Loopback:
+            WriteLog(os, "ping on 127.0.0.1 - error", "try to repair");
+            thread.Synchronize(&RunDisplay::ShowRepairInProgress);
+            WriteLog(os, "checking local connection step", "start repair2");
+            break;
+        case RestartRepairForm::LocalAddress:
+            WriteLog(os, "checking local connection step", "start repair2");
+            break;
+    }
+    if (stage1) {
+        NetworkSettings.ResetIpStack();
+    } else {
+        ResetWinsock(os);
+    }
+    thread.Synchronize(&RunDisplay::PromptRestart);
+    if (!thread.Display().RestartAccepted()) {
+        RemoveResumeSchedule(os);
+        ClearResumeMarker(os);
+        WriteLog(os, "user choose do not restart PC", "");
+        if (stage1) WriteLog(os, NotRepaired, "");
+        thread.FailStage(failurePanel);
+        return;
+    }
+    thread.StageNumber = ComputationalThread::RunEnded;
+    WriteLog(os, "PC restarted", "");
+}
+
+}  // namespace plover

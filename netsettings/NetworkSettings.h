@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "netsettings/AdapterDetails.h"
+#include "platform/Platform.h"
+#include "system/ResumeState.h"
+
+namespace plover {
+
+// The machine's IPv4 adapter addresses and the repairs that act on the
+// adapters. One object lives for the whole process; it is used by one
+// diagnostic run at a time, on that run's thread.
+class TNetworkSettings {
+public:
+    // The snapshot holder is the process-wide one that the window reads to
+    // delete the file later.
+    TNetworkSettings(const Platform& os, SettingsSnapshot& snapshot)
+        : os_(os), snapshot_(snapshot) {}
+    TNetworkSettings(const TNetworkSettings&) = delete;
+    TNetworkSettings& operator=(const TNetworkSettings&) = delete;
+
+    // Inventory (AdapterInventory.cpp).
+    void RefreshAdapters();
+    bool FindAdapters();
+    bool HasValidAddress();
+    // The list as the last refresh left it; a refresh replaces it as a whole.
+    const std::vector<AdapterDetails>& Adapters() const { return Adapters_; }
+    int Count() const { return static_cast<int>(Adapters_.size()); }
+    const AdapterDetails& Adapter(int index) const { return Adapters_.at(index); }
+
+    // Subnet check (SubnetCheck.cpp).
+    bool IsSameSubnet(const std::string& ip, const std::string& gateway, const std::string& mask);
+
+    // Gateways in the interface keys (GatewayLookups.cpp).
+    std::string GetGatewayFromRegistry();
+    // The interface key path of an adapter with a usable gateway, or "retry".
+    std::string FindGatewayInterfaceKey();
+
+    // Repairs (AdapterRepairs.cpp).
+    void ControlConnections(const std::string& action);
+    void EnableAdapters();
+    void DisableAdapters();
+    void RestartAdapters();
+    void SaveAdapterSettings();
+    void RenewAddresses();
+    void ResetIpStack();
+    void SwitchToDhcp();
+
+private:
+    const Platform& os_;
+    SettingsSnapshot& snapshot_;
+    std::vector<AdapterDetails> Adapters_;
+};
+
+// The marker FindGatewayInterfaceKey answers when no key was found.
+constexpr const char* GatewayKeyRetry = "retry";
+
+}  // namespace plover

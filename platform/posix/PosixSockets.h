@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Sockets.h"
+
+namespace plover {
+
+// BSD sockets of the build machine, used by the native tests against loopback
+// and lab peers.
+class PosixSockets : public Sockets {
+public:
+    std::unique_ptr<Socket> OpenRawIcmp(int& error) override;
+    std::unique_ptr<Socket> OpenUdp(int& error) override;
+    std::optional<Ipv4Address> LookupHost(const std::string& name, int& error) override;
+    std::string ErrorText(int code) override;
+    uint32_t CurrentProcessId() override;
+};
+
+}  // namespace plover

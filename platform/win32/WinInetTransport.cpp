@@ -1,0 +1,175 @@
+#include "platform/win32/WinInetTransport.h"
+
+// clang-format off
+#include <windows.h>
+#include <wininet.h>
+// clang-format on
+
+#include <string>
+#include <vector>
+
+#include "platform/UniqueResource.h"
+
+namespace plover {
+
+namespace {
+
+struct InternetHandleTraits {
+    using Type = HINTERNET;
+    static Type Empty() { return nullptr; }
+    static void Close(Type handle) { ::InternetCloseHandle(handle); }
+};
+using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
+
+constexpr DWORD TransferBufferSize = 4096;
+constexpr DWORD RequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE |
+                               INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+
+// The parts of an address as InternetCrackUrlA gives them, escaped.
+struct CrackedUrl {
+    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+    std::string host;
+    INTERNET_PORT port = 0;
+    std::string user;
+    std::string password;
+    std::string objectName;  // path and extra information
+};
+
+bool Crack(const std::string& url, CrackedUrl& parts) {
+    char scheme[33] = {};
+    char host[257] = {};
+    char user[129] = {};
+    char password[129] = {};
+    char path[2049] = {};
+    char extra[2049] = {};
+    URL_COMPONENTSA components{};
+    components.dwStructSize = sizeof components;
+    components.lpszScheme = scheme;
+    components.dwSchemeLength = sizeof scheme;
+    components.lpszHostName = host;
+    components.dwHostNameLength = sizeof host;
+    components.lpszUserName = user;
+    components.dwUserNameLength = sizeof user;
+    components.lpszPassword = password;
+    components.dwPasswordLength = sizeof password;
+    components.lpszUrlPath = path;
+    components.dwUrlPathLength = sizeof path;
+    components.lpszExtraInfo = extra;
+    components.dwExtraInfoLength = sizeof extra;
+    if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), ICU_ESCAPE,
+                             &components)) {
+        return false;
+    }
+    parts.scheme = components.nScheme;
+    parts.host = host;
+    parts.port = components.nPort;
+    parts.user = user;
+    parts.password = password;
+    parts.objectName = std::string(path) + extra;
+    if (parts.objectName.empty()) parts.objectName = "/";
+    return true;
+}
+
+bool QueryNumber(HINTERNET request, DWORD info, DWORD& value) {
+    DWORD size = sizeof value;
+    return ::HttpQueryInfoA(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != 0;
+}
+
+std::string QueryText(HINTERNET request, DWORD info) {
+    std::vector<char> buffer(2048);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (!::HttpQueryInfoA(request, info, buffer.data(), &size, nullptr)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+        buffer.resize(size + 1);
+        size = static_cast<DWORD>(buffer.size());
+        if (!::HttpQueryInfoA(request, info, buffer.data(), &size, nullptr)) return {};
+    }
+    return std::string(buffer.data(), size);
+}
+
+bool IsRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string Combine(const std::string& base, const std::string& relative) {
+    std::vector<char> buffer(4096);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (!::InternetCombineUrlA(base.c_str(), relative.c_str(), buffer.data(), &size, 0)) {
+        return {};
+    }
+    return std::string(buffer.data(), size);
+}
+
+void OfferToGoOnline(const std::string& url) {
+    DWORD state = 0;
+    DWORD size = sizeof state;
+    if (::InternetQueryOptionA(nullptr, INTERNET_OPTION_CONNECTED_STATE, &state, &size) &&
+        (state & INTERNET_STATE_DISCONNECTED_BY_USER) != 0) {
+        ::InternetGoOnline(const_cast<char*>(url.c_str()), ::GetDesktopWindow(), 0);
+    }
+}
+
+// One request/answer exchange. Returns false when no HTTP status came.
+bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& url,
+              HttpTransfer& transfer, std::string& location) {
+    CrackedUrl parts;
+    if (!Crack(url, parts)) return false;
+    UniqueInternetHandle connection(::InternetConnectA(
+        root, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
+        parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return false;
+
+    const char* acceptTypes[] = {"text/html, */*", nullptr};
+    DWORD flags = RequestFlags;
+    if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    UniqueInternetHandle http(::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(),
+                                                 nullptr, nullptr, acceptTypes, flags, 0));
+    if (!http) return false;
+    if (request.showGoOnlineMessage) OfferToGoOnline(url);
+    if (!::HttpSendRequestA(http.get(), nullptr, 0, nullptr, 0)) return false;
+
+    DWORD status = 0;
+    if (!QueryNumber(http.get(), HTTP_QUERY_STATUS_CODE, status)) return false;
+    transfer = HttpTransfer();
+    transfer.status = static_cast<int>(status);
+    transfer.contentType = QueryText(http.get(), HTTP_QUERY_CONTENT_TYPE);
+    DWORD length = 0;
+    transfer.contentLength =
+        QueryNumber(http.get(), HTTP_QUERY_CONTENT_LENGTH, length) ? length : 0;
+    location = IsRedirect(transfer.status) ? QueryText(http.get(), HTTP_QUERY_LOCATION) : "";
+    if (!location.empty()) return true;
+
+    if (transfer.contentLength > 0) transfer.body.reserve(transfer.contentLength);
+    char chunk[TransferBufferSize];
+    for (;;) {
+        if (request.stopRequested && request.stopRequested()) {
+            transfer.interrupted = true;
+            break;
+        }
+        DWORD read = 0;
+        if (!::InternetReadFile(http.get(), chunk, sizeof chunk, &read) || read == 0) break;
+        transfer.body.append(chunk, read);
+    }
+    return true;
+}
+
+}  // namespace
+
+HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
+    HttpTransfer transfer;
+    UniqueInternetHandle root(
+        ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!root) return transfer;
+
+    std::string url = request.url;
+    for (int redirects = 0;; ++redirects) {
+        std::string location;
+        if (!Exchange(root.get(), request, url, transfer, location)) return HttpTransfer();
+        if (location.empty() || redirects == MaxRedirects) return transfer;
+        const std::string next = Combine(url, location);
+        if (next.empty()) return transfer;
+        url = next;
+    }
+}
+
+}  // namespace plover

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Sockets.h"
+
+namespace plover {
+
+// Winsock 2.2. Every socket and every lookup holds its own start-up of the
+// library, so the sockets work whatever the rest of the program does with it.
+class WinsockSockets : public Sockets {
+public:
+    std::unique_ptr<Socket> OpenRawIcmp(int& error) override;
+    std::unique_ptr<Socket> OpenUdp(int& error) override;
+    std::optional<Ipv4Address> LookupHost(const std::string& name, int& error) override;
+    std::string ErrorText(int code) override;
+    uint32_t CurrentProcessId() override;
+};
+
+}  // namespace plover

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace plover {
+
+// The DNS client's errors: a message text and an integer code.
+class EclError : public std::runtime_error {
+public:
+    EclError(const std::string& message, int errorCode)
+        : std::runtime_error(message), errorCode_(errorCode) {}
+    int ErrorCode() const { return errorCode_; }
+
+private:
+    int errorCode_;
+};
+
+// A failure of the DNS exchange itself or of the server's answer.
+class EclDnsError : public EclError {
+public:
+    using EclError::EclError;
+};
+
+// A failure of the transport.
+class EclSocketError : public EclError {
+public:
+    using EclError::EclError;
+};
+
+constexpr const char* cDnsDatagramInvalid = "The size of the datagram is invalid";
+constexpr const char* cDnsFormatError = "Format error";
+constexpr const char* cDnsServerFailure = "Server failure";
+constexpr const char* cDnsNameError = "No such name";
+constexpr const char* cDnsNotImplemented = "Not implemented";
+constexpr const char* cDnsRefused = "Refused";
+constexpr const char* cDnsUnspecifiedError = "Unspecified error";
+constexpr const char* cInvalidAddress = "Invalid host address";
+constexpr const char* cInvalidPort = "Invalid port number";
+constexpr const char* cTimeoutOccured = "Timeout error occured";
+constexpr const char* cBatchSizeInvalid = "Invalid Batch Size";
+
+// Every malformed message ends here: too long, cut short, a count larger
+// than the records present, a name or record data leaving the message, a
+// compression pointer that does not point backwards.
+[[noreturn]] inline void RaiseDatagramInvalid() { throw EclDnsError(cDnsDatagramInvalid, -1); }
+
+}  // namespace plover

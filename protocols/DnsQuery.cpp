@@ -1,0 +1,89 @@
+#include "protocols/DnsQuery.h"
+
+#include "protocols/DnsErrors.h"
+#include "protocols/DnsUdpConnection.h"
+
+namespace plover {
+
+namespace {
+
+constexpr int QueryBatchSize = 512;
+
+void CheckResponseCode(uint8_t code) {
+    switch (code) {
+        case 0:
+            return;
+        case 1:
+            throw EclDnsError(cDnsFormatError, code);
+        case 2:
+            throw EclDnsError(cDnsServerFailure, code);
+        case 3:
+            throw EclDnsError(cDnsNameError, code);
+        case 4:
+            throw EclDnsError(cDnsNotImplemented, code);
+        case 5:
+            throw EclDnsError(cDnsRefused, code);
+        default:
+            throw EclDnsError(cDnsUnspecifiedError, code);
+    }
+}
+
+}  // namespace
+
+std::optional<TclHostInfo> TclDnsQuery::ResolveIP(const std::string& hostName) {
+    Query.Clear(clock_.TickCount());
+    Response.Clear(0);
+    Hosts.clear();
+    NameServerNames.clear();
+    Aliases.clear();
+
+    Query.Header.IsQuery = true;
+    Query.Header.IsRecursionDesired = IsRecursiveDesired;
+    auto question = std::make_unique<TclDnsARecord>();
+    question->Name = hostName;
+    Query.Queries.Add(std::move(question));
+
+    Resolve();
+
+    for (size_t i = 0; i < Response.Answers.GetCount(); ++i) {
+        if (auto* a = dynamic_cast<TclDnsARecord*>(&Response.Answers.GetItems(i))) {
+            Hosts.push_back({a->IPAddress, a->Name});
+        }
+    }
+    for (size_t i = 0; i < Response.NameServers.GetCount(); ++i) {
+        if (auto* ns = dynamic_cast<TclDnsNSRecord*>(&Response.NameServers.GetItems(i))) {
+            NameServerNames.push_back(ns->NameServer);
+        }
+    }
+    for (const TclDnsRecordList* list : {&Response.Answers, &Response.AdditionalRecords}) {
+        for (size_t i = 0; i < list->GetCount(); ++i) {
+            if (auto* cname = dynamic_cast<TclDnsCNAMERecord*>(&list->GetItems(i))) {
+                Aliases.push_back(cname->Name);
+            }
+        }
+    }
+    if (Hosts.empty()) return std::nullopt;
+    return Hosts.front();
+}
+
+void TclDnsQuery::Resolve() { Resolve(Query, Response); }
+
+void TclDnsQuery::Resolve(TclDnsMessage& query, TclDnsMessage& response) {
+    TclUdpClientConnection connection(sockets_, clock_);
+    connection.SetBatchSize(QueryBatchSize);
+    connection.TimeOut = TimeOut;
+    connection.Open(DnsServer, Port);
+
+    std::vector<uint8_t> sent;
+    query.Build(sent);
+    connection.WriteData(sent);
+    const std::vector<uint8_t> received = connection.ReadData();
+
+    response.Parse(received.data(), received.size());
+    // Our own question reflected back, or any other message that is not an
+    // answer, says nothing about the name.
+    if (response.Header.IsQuery) RaiseDatagramInvalid();
+    CheckResponseCode(response.Header.ResponseCode);
+}
+
+}  // namespace plover

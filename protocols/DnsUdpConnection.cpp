@@ -1,0 +1,75 @@
+#include "protocols/DnsUdpConnection.h"
+
+#include <algorithm>
+
+#include "protocols/DnsErrors.h"
+#include "protocols/Ipv4Text.h"
+
+namespace plover {
+
+namespace {
+// Empty datagrams passed over before the read gives up: the clock of a
+// virtual machine does not move while a real socket waits.
+constexpr int MaxEmptyDatagrams = 16;
+}  // namespace
+
+void TclUdpClientConnection::RaiseSocketError(int code) {
+    throw EclSocketError(sockets_.ErrorText(code), code);
+}
+
+void TclUdpClientConnection::SetBatchSize(int size) {
+    if (size < 1) throw EclSocketError(cBatchSizeInvalid, -1);
+    batchSize_ = size;
+}
+
+void TclUdpClientConnection::Open(const std::string& server, int port) {
+    const auto address = ParseDottedIpv4(server);
+    if (!address) throw EclSocketError(cInvalidAddress, -1);
+    if (port <= 0 || port > 65535) throw EclSocketError(cInvalidPort, -1);
+    int error = 0;
+    auto socket = sockets_.OpenUdp(error);
+    if (!socket) RaiseSocketError(error);
+    error = socket->Connect(*address, static_cast<uint16_t>(port));
+    if (error != 0) RaiseSocketError(error);
+    socket_ = std::move(socket);
+}
+
+void TclUdpClientConnection::WriteData(const std::vector<uint8_t>& data) {
+    size_t offset = 0;
+    while (offset < data.size()) {
+        const size_t piece = std::min(data.size() - offset, static_cast<size_t>(batchSize_));
+        const SocketResult sent = socket_->Send(data.data() + offset, piece);
+        if (sent.error != 0) RaiseSocketError(sent.error);
+        // A socket that takes nothing would keep this loop going for ever.
+        if (sent.bytes == 0) throw EclSocketError(cTimeoutOccured, -1);
+        offset += sent.bytes;
+    }
+}
+
+std::vector<uint8_t> TclUdpClientConnection::ReadData() {
+    const uint32_t limit = static_cast<uint32_t>(std::max(TimeOut, 0));
+    const uint32_t start = clock_.TickCount();
+    std::vector<uint8_t> buffer(static_cast<size_t>(batchSize_));
+    for (int empty = 0; empty <= MaxEmptyDatagrams; ++empty) {
+        const uint32_t elapsed = clock_.TickCount() - start;
+        if (elapsed > limit) break;
+        const WaitResult wait = socket_->WaitReadable(limit - elapsed);
+        if (wait.error != 0) RaiseSocketError(wait.error);
+        if (!wait.readable) break;
+        const SocketResult read = socket_->Receive(buffer.data(), buffer.size());
+        if (read.error != 0) RaiseSocketError(read.error);
+        if (read.bytes > 0) {
+            buffer.resize(read.bytes);
+            return buffer;
+        }
+    }
+    throw EclSocketError(cTimeoutOccured, -1);
+}
+
+void TclUdpClientConnection::Close() {
+    if (!socket_) return;
+    socket_->Shutdown();
+    socket_.reset();
+}
+
+}  // namespace plover

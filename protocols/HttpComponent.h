@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "engine/Synchronizer.h"
+#include "platform/HttpTransport.h"
+
+namespace plover {
+
+// Fetches one page on a worker thread of its own and delivers the outcome as
+// events on the window's thread (through the synchronizer, which the worker
+// waits on). One fetch at a time.
+class TWinHTTP {
+public:
+    using TOnDone = std::function<void(TWinHTTP& sender, const std::string& contentType,
+                                       const std::string& stream, uint64_t fileSize)>;
+    using TOnHTTPError =
+        std::function<void(TWinHTTP& sender, int errorCode, const std::string& stream)>;
+    using TNotifyEvent = std::function<void(TWinHTTP& sender)>;
+
+    TWinHTTP(HttpTransport& transport, Synchronizer& synchronizer)
+        : transport_(transport), synchronizer_(synchronizer) {}
+    // Waits for a running fetch to end.
+    ~TWinHTTP();
+    TWinHTTP(const TWinHTTP&) = delete;
+    TWinHTTP& operator=(const TWinHTTP&) = delete;
+
+    std::string Agent;
+    std::string URL;  // "http://" is put in front of an address without "://"
+    bool ShowGoOnlineMessage = true;
+
+    TOnDone OnDone;                  // the whole body arrived
+    TOnHTTPError OnHTTPError;        // a status other than 200 or 206
+    TNotifyEvent OnHostUnreachable;  // no HTTP status at all
+    TNotifyEvent OnConnLost;         // the body ended short of its announced length
+    TNotifyEvent OnAnyError;         // after each failure above, and for an exception
+    TNotifyEvent OnDoneInterrupted;  // the fetch was aborted
+
+    // Starts a fetch of URL; false, changing nothing, while one runs. With
+    // wait the caller stays here until the worker has delivered the events
+    // and ended; it must then not be the thread the synchronizer runs on.
+    bool Read(bool wait);
+    // Asks a running fetch to stop between two reads of the body.
+    void Abort() { abort_ = true; }
+    bool Busy() const { return busy_; }
+
+    // The address a fetch of url asks for.
+    static std::string CompleteUrl(const std::string& url);
+
+private:
+    void Work(const HttpGetRequest& request) noexcept;
+    void Deliver(const HttpTransfer* transfer);
+
+    HttpTransport& transport_;
+    Synchronizer& synchronizer_;
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> abort_{false};
+    std::thread worker_;
+};
+
+}  // namespace plover

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The echo client under Wine inside a private router lab (no link to the
+# host's network): an answering router, a prohibited network, a blackhole.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --preset mingw-x86_64 >/dev/null
+cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests
+tests/lab/icmp-lab-under-wine.sh build/mingw-x86_64

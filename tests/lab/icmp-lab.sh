@@ -1,0 +1,40 @@
+#!/bin/sh
+# A two-namespace lab for echo tests: a client behind a router, no link to
+# the host namespace. The router answers echo itself and has
+#   10.201.0.0/24  blackhole    (requests vanish: no answer at all)
+#   10.202.0.0/24  prohibit     (destination unreachable, code 13)
+#   10.203.0.0/24  unreachable  (destination unreachable, host)
+# Usage: icmp-lab.sh up NAME | down NAME   (namespaces NAME-c and NAME-r)
+set -eu
+action=$1
+name=$2
+client=$name-c
+router=$name-r
+
+case $action in
+up)
+    ip netns add "$client"
+    ip netns add "$router"
+    ip -n "$client" link add veth0 type veth peer name veth1 netns "$router"
+    ip -n "$client" link set lo up
+    ip -n "$router" link set lo up
+    ip -n "$client" addr add 10.200.0.2/24 dev veth0
+    ip -n "$router" addr add 10.200.0.1/24 dev veth1
+    ip -n "$client" link set veth0 up
+    ip -n "$router" link set veth1 up
+    ip -n "$client" route add default via 10.200.0.1
+    ip netns exec "$router" sysctl -qw net.ipv4.ip_forward=1
+    ip netns exec "$router" sysctl -qw net.ipv4.icmp_ratelimit=0
+    ip -n "$router" route add blackhole 10.201.0.0/24
+    ip -n "$router" route add prohibit 10.202.0.0/24
+    ip -n "$router" route add unreachable 10.203.0.0/24
+    ;;
+down)
+    ip netns del "$client" 2>/dev/null || true
+    ip netns del "$router" 2>/dev/null || true
+    ;;
+*)
+    echo "usage: $0 up|down NAME" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,206 @@
+#include "tests/standin/FakeSockets.h"
+
+#include <cstring>
+#include <deque>
+
+#include "protocols/IcmpEcho.h"
+#include "protocols/Ipv4Text.h"
+#include "tests/standin/FakeClock.h"
+
+namespace plover::standin {
+
+namespace {
+
+std::string IpHeader(const Ipv4Address& source, size_t payloadSize) {
+    std::string header(20, '\0');
+    header[0] = 0x45;
+    const size_t total = 20 + payloadSize;
+    header[2] = static_cast<char>(total >> 8);
+    header[3] = static_cast<char>(total);
+    header[8] = 64;  // time to live
+    header[9] = 1;   // ICMP
+    for (int i = 0; i < 4; ++i) header[12 + i] = static_cast<char>(source[i]);
+    header[16] = 127;
+    header[19] = 1;
+    return header;
+}
+
+void StoreChecksum(std::string& icmp) {
+    icmp[2] = icmp[3] = 0;
+    const uint16_t sum =
+        InternetChecksum(reinterpret_cast<const uint8_t*>(icmp.data()), icmp.size());
+    std::memcpy(&icmp[2], &sum, 2);
+}
+
+// An echo reply, or an error message (RFC 792) quoting the request.
+std::string EchoAnswerDatagram(uint8_t type, uint8_t code, const Ipv4Address& from,
+                               const std::string& request) {
+    std::string icmp;
+    if (type == 0) {
+        icmp = request;
+    } else {
+        icmp.assign(8, '\0');
+        icmp += IpHeader({127, 0, 0, 1}, request.size()) + request.substr(0, 8);
+    }
+    icmp[0] = static_cast<char>(type);
+    icmp[1] = static_cast<char>(code);
+    StoreChecksum(icmp);
+    return IpHeader(from, icmp.size()) + icmp;
+}
+
+}  // namespace
+
+class FakeSockets::FakeSocket : public Socket {
+public:
+    FakeSocket(FakeSockets& owner, bool icmp) : owner_(owner), icmp_(icmp) {}
+
+    int SetTimeToLive(int) override { return 0; }
+
+    int Connect(const Ipv4Address& address, uint16_t port) override {
+        connected_ = {address, port};
+        return 0;
+    }
+
+    SocketResult SendTo(const uint8_t* data, size_t size, const Ipv4Address& address,
+                        uint16_t port) override {
+        auto [error, answers] = owner_.Exchange(
+            icmp_, address, port, std::string(reinterpret_cast<const char*>(data), size));
+        if (error != 0) return {0, error};
+        for (auto& answer : answers) incoming_.push_back(std::move(answer));
+        return {size, 0};
+    }
+
+    SocketResult Send(const uint8_t* data, size_t size) override {
+        if (!connected_) return {0, 10057};  // not connected
+        return SendTo(data, size, connected_->first, connected_->second);
+    }
+
+    WaitResult WaitReadable(uint32_t timeoutMilliseconds) override {
+        if (!incoming_.empty()) return {true, 0};
+        owner_.clock_.Advance(timeoutMilliseconds);
+        return {false, 0};
+    }
+
+    SocketResult Receive(uint8_t* buffer, size_t capacity) override {
+        if (incoming_.empty()) return {0, 10035};  // would block
+        std::string datagram = std::move(incoming_.front());
+        incoming_.pop_front();
+        if (datagram.size() > capacity) return {capacity, 10040};  // message too long
+        std::copy(datagram.begin(), datagram.end(), buffer);
+        return {datagram.size(), 0};
+    }
+
+    void Shutdown() override {}
+
+private:
+    FakeSockets& owner_;
+    bool icmp_;
+    std::optional<std::pair<Ipv4Address, uint16_t>> connected_;
+    std::deque<std::string> incoming_;
+};
+
+void FakeSockets::ScriptEcho(const std::string& address, std::vector<EchoAnswer> answers) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    echoScripts_[address] = std::move(answers);
+}
+
+void FakeSockets::ScriptDnsServer(const std::string& address, uint16_t port,
+                                  DnsServerScript script) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dnsServers_[{address, port}] = std::move(script);
+}
+
+void FakeSockets::SetHostAddress(const std::string& name, const std::string& address) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hostAddresses_[name] = address;
+}
+
+void FakeSockets::FailSocketCreation(int error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failCreation_ = error;
+}
+
+std::vector<FakeSockets::SentDatagram> FakeSockets::Sent() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sent_;
+}
+
+int FakeSockets::EchoRequestsTo(const std::string& address) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = echoRequests_.find(address);
+    return it == echoRequests_.end() ? 0 : it->second;
+}
+
+std::unique_ptr<Socket> FakeSockets::Open(bool icmp, int& error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error = failCreation_;
+    if (error != 0) return nullptr;
+    return std::make_unique<FakeSocket>(*this, icmp);
+}
+
+std::unique_ptr<Socket> FakeSockets::OpenRawIcmp(int& error) { return Open(true, error); }
+
+std::unique_ptr<Socket> FakeSockets::OpenUdp(int& error) { return Open(false, error); }
+
+std::optional<Ipv4Address> FakeSockets::LookupHost(const std::string& name, int& error) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = hostAddresses_.find(name);
+    if (it != hostAddresses_.end()) {
+        if (auto address = ParseDottedIpv4(it->second)) {
+            error = 0;
+            return address;
+        }
+    }
+    error = LookupFailedError;
+    return std::nullopt;
+}
+
+std::string FakeSockets::ErrorText(int code) { return "socket error " + std::to_string(code); }
+
+std::pair<int, std::vector<std::string>> FakeSockets::Exchange(bool icmp,
+                                                               const Ipv4Address& address,
+                                                               uint16_t port,
+                                                               const std::string& bytes) {
+    const std::string target = FormatIpv4(address);
+    DnsServerScript server;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sent_.push_back({icmp, target, port, bytes});
+        if (!icmp) {
+            const auto it = dnsServers_.find({target, port});
+            if (it == dnsServers_.end()) return {0, {}};
+            server = it->second;
+        }
+    }
+    if (!icmp) {
+        // The script runs unlocked: it may script the machine in turn.
+        auto reply = server(bytes);
+        if (!reply) return {0, {}};
+        return {0, {std::move(*reply)}};
+    }
+
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int index = echoRequests_[target]++;
+    const auto script = echoScripts_.find(target);
+    if (script == echoScripts_.end() || script->second.empty()) return {0, {}};
+    const auto& answers = script->second;
+    const EchoAnswer& answer =
+        answers[std::min<size_t>(static_cast<size_t>(index), answers.size() - 1)];
+    switch (answer.kind) {
+        case EchoAnswer::Kind::Reply:
+            return {0, {EchoAnswerDatagram(0, 0, address, bytes)}};
+        case EchoAnswer::Kind::Unreachable:
+            return {0, {EchoAnswerDatagram(3, 1, address, bytes)}};
+        case EchoAnswer::Kind::TtlExpired:
+            return {0, {EchoAnswerDatagram(11, 0, address, bytes)}};
+        case EchoAnswer::Kind::Datagram:
+            return {0, {answer.datagram}};
+        case EchoAnswer::Kind::SendFails:
+            return {answer.error, {}};
+        case EchoAnswer::Kind::Silence:
+            break;
+    }
+    return {0, {}};
+}
+
+}  // namespace plover::standin

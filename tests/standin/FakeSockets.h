@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Sockets.h"
+
+namespace plover::standin {
+
+class FakeClock;
+
+// Scripted peers for the echo and DNS clients. Echo requests are answered
+// per target address, DNS queries per server address and port; whatever is
+// not scripted stays silent, and a wait for it moves the virtual clock on by
+// its whole time-out. Nothing here touches a real network.
+class FakeSockets : public Sockets {
+public:
+    // What one echo request brings back.
+    struct EchoAnswer {
+        enum class Kind { Reply, Silence, Unreachable, TtlExpired, SendFails, Datagram };
+        Kind kind = Kind::Reply;
+        std::string datagram;  // Datagram: the bytes read back, IP header first
+        int error = 0;         // SendFails: the error code of the send
+
+        static EchoAnswer Reply() { return {Kind::Reply, {}, 0}; }
+        static EchoAnswer Silence() { return {Kind::Silence, {}, 0}; }
+        static EchoAnswer Unreachable() { return {Kind::Unreachable, {}, 0}; }
+        static EchoAnswer TtlExpired() { return {Kind::TtlExpired, {}, 0}; }
+        static EchoAnswer SendFails(int code) { return {Kind::SendFails, {}, code}; }
+        static EchoAnswer Datagram(std::string bytes) {
+            return {Kind::Datagram, std::move(bytes), 0};
+        }
+    };
+
+    // The reply datagram for a query, or nothing for silence.
+    using DnsServerScript = std::function<std::optional<std::string>(const std::string& query)>;
+
+    struct SentDatagram {
+        bool icmp = false;
+        std::string address;
+        uint16_t port = 0;
+        std::string bytes;
+    };
+
+    explicit FakeSockets(FakeClock& clock) : clock_(clock) {}
+
+    // Answers for the echo requests to address, one per request; the last
+    // one answers every request after it.
+    void ScriptEcho(const std::string& address, std::vector<EchoAnswer> answers);
+    void AnswerEcho(const std::string& address) { ScriptEcho(address, {EchoAnswer::Reply()}); }
+    void ScriptDnsServer(const std::string& address, uint16_t port, DnsServerScript script);
+    // The host-name lookup knows this name; unknown names fail.
+    void SetHostAddress(const std::string& name, const std::string& address);
+    // Socket creation fails with this error code (0: it works again).
+    void FailSocketCreation(int error);
+
+    std::vector<SentDatagram> Sent() const;
+    int EchoRequestsTo(const std::string& address) const;
+
+    std::unique_ptr<Socket> OpenRawIcmp(int& error) override;
+    std::unique_ptr<Socket> OpenUdp(int& error) override;
+    std::optional<Ipv4Address> LookupHost(const std::string& name, int& error) override;
+    std::string ErrorText(int code) override;
+    uint32_t CurrentProcessId() override { return 0x12345678; }
+
+    static constexpr int LookupFailedError = 11001;
+
+private:
+    class FakeSocket;
+    friend class FakeSocket;
+
+    std::unique_ptr<Socket> Open(bool icmp, int& error);
+    // Records a datagram and returns what comes back (first: an error code).
+    std::pair<int, std::vector<std::string>> Exchange(bool icmp, const Ipv4Address& address,
+                                                      uint16_t port, const std::string& bytes);
+
+    FakeClock& clock_;
+    mutable std::mutex mutex_;
+    std::map<std::string, std::vector<EchoAnswer>> echoScripts_;
+    std::map<std::string, int> echoRequests_;
+    std::map<std::pair<std::string, uint16_t>, DnsServerScript> dnsServers_;
+    std::map<std::string, std::string> hostAddresses_;
+    int failCreation_ = 0;
+    std::vector<SentDatagram> sent_;
+};
+
+}  // namespace plover::standin

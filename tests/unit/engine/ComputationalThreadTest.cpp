@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/ComputationalThread.h"
+#include "tests/standin/FakeWindows.h"
+
+namespace plover {
+namespace {
+
+using standin::FakeWindows;
+
+// A window thread of its own: Synchronize hands the operation over and waits
+// until that thread has run it, as SendMessage does.
+class WindowThread : public Synchronizer {
+public:
+    WindowThread() : thread_([this] { Loop(); }) {}
+    ~WindowThread() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    void Synchronize(const std::function<void()>& operation) override {
+        std::packaged_task<void()> task(operation);
+        auto done = task.get_future();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(task));
+        }
+        wake_.notify_all();
+        done.get();
+    }
+    std::thread::id Id() const { return thread_.get_id(); }
+
+private:
+    void Loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            auto task = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::packaged_task<void()>> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+class RecordingDisplay : public RunDisplay {
+public:
+    void StageCompleted() override { Record("StageCompleted"); }
+    void ShowRepairInProgress() override { Record("ShowRepairInProgress"); }
+    void ResumeStagesPanel() override { Record("ResumeStagesPanel"); }
+    void ShowAdapterFailure() override { Record("ShowAdapterFailure"); }
+    void ShowNoInternetFailure() override { Record("ShowNoInternetFailure"); }
+    void ShowRouterMessage() override { Record("ShowRouterMessage"); }
+    void ShowSupportMessage() override { Record("ShowSupportMessage"); }
+    void ShowBrowserSettingsFailure() override { Record("ShowBrowserSettingsFailure"); }
+    void PromptRestart() override { Record("PromptRestart"); }
+    bool RestartAccepted() const override { return false; }
+    bool WasRestarted() const override { return false; }
+    void SetFirewallWasDisabled() override {}
+
+    std::vector<std::string> operations;
+    std::vector<std::thread::id> threads;
+
+private:
+    void Record(const char* name) {
+        operations.push_back(name);
+        threads.push_back(std::this_thread::get_id());
+    }
+};
+
+class RunFrame : public ::testing::Test {
+protected:
+    FakeWindows machine;
+    RecordingDisplay display;
+    WindowThread window;
+    std::vector<int> stagesRun;
+
+    StageSlots RecordingStages() {
+        StageSlots slots;
+        for (int i = 0; i < 5; ++i) {
+            slots[static_cast<size_t>(i)] = [this, i](ComputationalThread&) {
+                stagesRun.push_back(i + 1);
+            };
+        }
+        return slots;
+    }
+
+    void Run(ComputationalThread& thread) {
+        thread.Start();
+        thread.WaitFor();
+    }
+
+    std::vector<std::string> Repeat(const std::string& text, int times) {
+        return std::vector<std::string>(static_cast<size_t>(times), text);
+    }
+};
+
+TEST_F(RunFrame, APassingRunWalksAllFiveStagesAndShowsEveryCompletion) {
+    bool notified = false;
+    ComputationalThread thread(machine.Os(), display, window, RecordingStages(), true);
+    thread.OnTerminate = [&] { notified = true; };
+    Run(thread);
+
+    EXPECT_EQ(stagesRun, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(display.operations, Repeat("StageCompleted", 5));
+    auto expectedLog = Repeat("synchronize step ", 5);
+    expectedLog.push_back("Exiting thread ");
+    EXPECT_EQ(machine.LogLines(), expectedLog);
+    EXPECT_EQ(thread.StageNumber, 6);
+    EXPECT_TRUE(thread.Finished());
+    EXPECT_TRUE(notified);
+    // "Starting thread" goes to the debugger only.
+    EXPECT_EQ(machine.debug.Outputs().front(), "Starting thread");
+    EXPECT_EQ(machine.LogText().find("Starting thread"), std::string::npos);
+    // Every display operation ran on the window's thread.
+    for (const auto id : display.threads) EXPECT_EQ(id, window.Id());
+}
+
+TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
+    auto stages = RecordingStages();
+    stages[1] = [this](ComputationalThread& run) {
+        stagesRun.push_back(2);
+        run.FailStage(&RunDisplay::ShowRouterMessage);
+        // The failure panel is up before the stage goes on.
+        EXPECT_EQ(display.operations.back(), "ShowRouterMessage");
+    };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    Run(thread);
+
+    EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
+    EXPECT_EQ(display.operations, (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
+                                                            "StageCompleted"}));
+    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ", "synchronize step ",
+                                                            "Exiting thread "}));
+    EXPECT_EQ(thread.StageNumber, 7);
+}
+
+TEST_F(RunFrame, ATerminationRequestStopsBeforeTheNextStage) {
+    {
+        ComputationalThread thread(machine.Os(), display, window, RecordingStages(), true);
+        thread.Terminate();
+        Run(thread);
+        EXPECT_TRUE(stagesRun.empty());
+        EXPECT_TRUE(display.operations.empty());
+        EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"Exiting thread "}));
+    }
+    // Cancel during stage 2: that stage finishes its iteration, stage 3 never runs.
+    auto stages = RecordingStages();
+    stages[1] = [this](ComputationalThread& run) {
+        stagesRun.push_back(2);
+        run.Terminate();
+    };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    Run(thread);
+    EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
+    EXPECT_EQ(display.operations, Repeat("StageCompleted", 2));
+    EXPECT_EQ(thread.StageNumber, 3);
+}
+
+TEST_F(RunFrame, AStageThatThrowsEndsTheRunWithoutTakingTheProgramDown) {
+    bool notified = false;
+    auto stages = RecordingStages();
+    stages[2] = [](ComputationalThread&) { throw std::runtime_error("adapter table gone"); };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    thread.OnTerminate = [&] { notified = true; };
+    Run(thread);
+
+    EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
+    const auto lines = machine.LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "run stopped by an unexpected error:  adapter table gone");
+    EXPECT_EQ(lines.back(), "Exiting thread ");
+    EXPECT_TRUE(thread.Finished());
+    EXPECT_TRUE(notified);
+}
+
+TEST_F(RunFrame, SynchronizeBlocksTheRunUntilTheWindowHasActed) {
+    auto stages = RecordingStages();
+    stages[0] = [this](ComputationalThread& run) {
+        run.Synchronize(&RunDisplay::ShowRepairInProgress);
+        // Had Synchronize returned early, the window would not have recorded yet.
+        EXPECT_EQ(display.operations, (std::vector<std::string>{"ShowRepairInProgress"}));
+        run.Synchronize(&RunDisplay::ResumeStagesPanel);
+        EXPECT_EQ(display.operations.size(), 2u);
+    };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    Run(thread);
+    EXPECT_EQ(display.operations[2], "StageCompleted");
+}
+
+TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
+    std::promise<void> entered;
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    auto stages = RecordingStages();
+    stages[0] = [&](ComputationalThread&) {
+        entered.set_value();
+        released.wait();
+    };
+    std::thread releaser;
+    {
+        ComputationalThread thread(machine.Os(), display, window, stages, false);
+        entered.get_future().wait();
+        // Lets stage 1 end only once the destructor has asked the run to stop.
+        releaser = std::thread([&] {
+            for (int i = 0; i < 5000 && !thread.Terminated(); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            release.set_value();
+        });
+    }  // joins: stage 1 finishes, termination stops the rest
+    releaser.join();
+    EXPECT_TRUE(stagesRun.empty());
+    EXPECT_EQ(display.operations, (std::vector<std::string>{"StageCompleted"}));
+    EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
+}
+
+}  // namespace
+}  // namespace plover

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/RunDisplay.h"
+#include "engine/Synchronizer.h"
+
+namespace plover::enginetest {
+
+// The window as a run sees it: records every display operation in order and
+// answers the restart question as the test says.
+class RecordingDisplay : public RunDisplay {
+public:
+    void StageCompleted() override { Record("StageCompleted"); }
+    void ShowRepairInProgress() override { Record("ShowRepairInProgress"); }
+    void ResumeStagesPanel() override { Record("ResumeStagesPanel"); }
+    void ShowAdapterFailure() override { Record("ShowAdapterFailure"); }
+    void ShowNoInternetFailure() override { Record("ShowNoInternetFailure"); }
+    void ShowRouterMessage() override { Record("ShowRouterMessage"); }
+    void ShowSupportMessage() override { Record("ShowSupportMessage"); }
+    void ShowBrowserSettingsFailure() override { Record("ShowBrowserSettingsFailure"); }
+    void PromptRestart() override {
+        Record("PromptRestart");
+        restartAccepted = answerYes;
+    }
+
+    bool RestartAccepted() const override { return restartAccepted; }
+    bool WasRestarted() const override { return wasRestarted; }
+    void SetFirewallWasDisabled() override { Record("SetFirewallWasDisabled"); }
+
+    std::vector<std::string> Operations() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return operations_;
+    }
+
+    bool answerYes = false;  // the user's answer to the restart question
+    bool wasRestarted = false;
+    bool restartAccepted = false;
+
+private:
+    void Record(const char* operation) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        operations_.emplace_back(operation);
+    }
+    mutable std::mutex mutex_;
+    std::vector<std::string> operations_;
+};
+
+// Runs the operation at once on the calling thread, as Synchronize does when
+// the run is driven by the test itself.
+class InlineSynchronizer : public Synchronizer {
+public:
+    void Synchronize(const std::function<void()>& operation) override { operation(); }
+};
+
+}  // namespace plover::enginetest

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include "system/Winsock.h"
+#include "tests/standin/FakeWindows.h"
+
+namespace plover {
+namespace {
+
+using standin::FakeWindows;
+using Lines = std::vector<std::string>;
+using Pauses = std::vector<uint32_t>;
+
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
+const std::string Temp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
+const std::string LongTemp = "C:\\Documents and Settings\\user\\Local Settings\\Temp\\";
+const std::string CheckCommand = "cmd.exe /cnetsh show > " + Temp + "winsoktemp";
+const std::string IpResetCommand = "cmd.exe /c netsh int ip reset " + Temp + "resetlog.txt";
+const std::string CatalogCommand =
+    "cmd.exe /c netsh winsock reset catalog > " + Temp + "winsockans.txt";
+
+TEST(IsOsSuitableForRepair2, VistaAlwaysXpFromServicePack2) {
+    FakeWindows machine;
+    const auto suitable = [&](uint32_t major, uint32_t minor, const char* servicePack) {
+        machine.SetVersion(major, minor, servicePack);
+        return IsOsSuitableForRepair2(machine.Os());
+    };
+    EXPECT_TRUE(suitable(5, 1, "Service Pack 2"));
+    EXPECT_TRUE(suitable(5, 1, "Service Pack 3"));
+    EXPECT_TRUE(suitable(5, 2, "Windows Service Pack 3, v.5512"));
+    EXPECT_FALSE(suitable(5, 1, "Service Pack 1"));
+    EXPECT_FALSE(suitable(5, 1, ""));
+    EXPECT_FALSE(suitable(5, 1, "service pack 2"));
+    EXPECT_FALSE(suitable(5, 1, "Service Pack 2a"));
+    EXPECT_TRUE(suitable(6, 0, ""));
+    EXPECT_TRUE(suitable(6, 1, "Service Pack 1"));
+    EXPECT_FALSE(suitable(5, 0, "Service Pack 4"));
+    EXPECT_FALSE(suitable(10, 0, "Service Pack 3"));
+    machine.system.version.reset();
+    EXPECT_FALSE(IsOsSuitableForRepair2(machine.Os()));
+}
+
+class CheckWinsockTest : public ::testing::Test {
+protected:
+    bool CheckWith(const std::string& answer) {
+        machine.processes.Program(CheckCommand).output = answer;
+        return CheckWinsock(machine.Os());
+    }
+    FakeWindows machine;
+};
+
+TEST_F(CheckWinsockTest, HealthyAnswerIsLoggedAndTheFileRemoved) {
+    EXPECT_TRUE(CheckWith("The following helper DLLs are installed.\r\n"));
+    EXPECT_EQ(machine.processes.CommandLines(), (Lines{CheckCommand}));
+    EXPECT_EQ(machine.LogLines(), (Lines{
+                                      "winsock answer:  The following helper DLLs are installed.",
+                                      "",
+                                      "winsock is not corrupted ",
+                                      "delete winsoktemp ",
+                                      "check winsock result:  True",
+                                  }));
+    EXPECT_FALSE(machine.files.HasFile(Temp + "winsoktemp"));
+    EXPECT_TRUE(machine.clock.Pauses().empty());
+}
+
+TEST_F(CheckWinsockTest, EitherErrorTextMeansCorrupted) {
+    EXPECT_FALSE(
+        CheckWith("Initialization Function InitHelperDll in IPMONTR.DLL failed to "
+                  "start with error code 10107"));
+    EXPECT_FALSE(CheckWith("helper failed: error code 10107\r\n"));
+    EXPECT_TRUE(CheckWith("Error Code 10107"));  // the search is case-sensitive
+    EXPECT_TRUE(CheckWith(""));                  // an empty answer is healthy
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "winsock is corrupted "), 2);
+    EXPECT_EQ(lines.back(), "check winsock result:  True");
+}
+
+TEST_F(CheckWinsockTest, MissingOrLockedAnswerCountsAsCorrupted) {
+    machine.processes.Program(CheckCommand).missing = true;
+    EXPECT_FALSE(CheckWinsock(machine.Os()));
+    EXPECT_EQ(machine.LogLines(), (Lines{"check winsock result:  False"}));
+
+    FakeWindows other;
+    auto holder = other.files.HoldOpen(Temp + "winsoktemp", FileShare::None);
+    other.processes.Program(CheckCommand).missing = true;
+    EXPECT_FALSE(CheckWinsock(other.Os()));
+    EXPECT_EQ(other.LogLines(), (Lines{"delete winsoktemp ", "check winsock result:  False"}));
+}
+
+TEST_F(CheckWinsockTest, ATempPathWithBlanksIsQuoted) {
+    machine.system.tempPath = LongTemp;
+    machine.files.AddFolder(LongTemp);
+    const std::string command = "cmd.exe /cnetsh show > \"" + LongTemp + "winsoktemp\"";
+    machine.processes.Program(command).output = "error code 10107";
+    EXPECT_FALSE(CheckWinsock(machine.Os()));
+    EXPECT_EQ(machine.processes.CommandLines(), (Lines{command}));
+    EXPECT_EQ(machine.LogLines()[1], "winsock is corrupted ");
+}
+
+TEST(RefreshIpStack, SixCommandsInOrderEachFollowedByTenSeconds) {
+    FakeWindows machine;
+    RefreshIpStack(machine.Os());
+    EXPECT_EQ(machine.processes.CommandLines(),
+              (Lines{"cmd.exe /c ipconfig /renew", "cmd.exe /c arp -d*", "cmd.exe /c netstat -R",
+                     "cmd.exe /c nbtstat -RR", "cmd.exe /c ipconfig /flushdns",
+                     "cmd.exe /c ipconfig /registerdns"}));
+    EXPECT_EQ(machine.clock.Pauses(), Pauses(6, 10000));
+    EXPECT_TRUE(machine.LogLines().empty());
+}
+
+class ResetWinsockTest : public ::testing::Test {
+protected:
+    ResetWinsockTest() {
+        machine.registry.CreateKey(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    }
+    // netsh writes its log file itself (an argument, not a redirection).
+    void IpResetWrites(const std::string& command, const std::string& path,
+                       const std::string& text) {
+        machine.processes.Program(command).effect = [this, path, text] {
+            machine.files.SetContent(path, text);
+        };
+    }
+    FakeWindows machine;
+};
+
+TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
+    machine.files.SetContent(Temp + "winsoktemp", "left over");
+    IpResetWrites(IpResetCommand, Temp + "resetlog.txt", "abc<completed>");
+    machine.processes.Program(CatalogCommand).output = "Sucessfully reset the Winsock Catalog.";
+    ResetWinsock(machine.Os());
+
+    const Lines steps{
+        "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
+        "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
+        "cmd.exe /c reg import " + Temp + "winsok2.reg",
+        "cmd.exe /c reg import " + Temp + "winsok.reg",
+        CatalogCommand,
+    };
+    Lines commands{"cmd.exe /c ipconfig /release", IpResetCommand};
+    commands.insert(commands.end(), steps.begin(), steps.end());
+    EXPECT_EQ(machine.processes.CommandLines(), commands);
+
+    Lines log{"write in registri for reboot ", IpResetCommand + " ", "pos completed 4"};
+    for (const auto& step : steps) log.push_back(step + " ");
+    log.insert(log.end(), {"pos Sucessfully reset 1", "delete winsokans "});
+    EXPECT_EQ(machine.LogLines(), log);
+
+    EXPECT_EQ(machine.clock.Pauses(),
+              (Pauses{1000, 500, 1000, 1000, 1000, 1000, 1000, 1000, 500, 1000}));
+    // The resume is arranged first.
+    EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
+    EXPECT_EQ(machine.registry.StringValue(
+                  HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "PloverReboot"),
+              "C:\\Program Files\\PloverTool\\PloverTool.exe /waitsuspend");
+    // The reset log stays, the catalog answer goes; the reset never touches
+    // the check's file.
+    EXPECT_TRUE(machine.files.HasFile(Temp + "resetlog.txt"));
+    EXPECT_FALSE(machine.files.HasFile(Temp + "winsockans.txt"));
+    EXPECT_TRUE(machine.files.HasFile(Temp + "winsoktemp"));
+}
+
+TEST_F(ResetWinsockTest, PollsAreBoundedAndAMissingFileCostsNoTime) {
+    // No reset log at all; the catalog answer never shows its marker.
+    machine.processes.Program(CatalogCommand).output =
+        "The requested operation requires elevation.";
+    ResetWinsock(machine.Os());
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 0"), 0);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos Sucessfully reset 0"), 100);
+    const Pauses pauses = machine.clock.Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 500u), 100);
+    EXPECT_EQ(pauses.size(), 8u + 100u);
+    EXPECT_EQ(lines.back(), "delete winsokans ");
+}
+
+TEST_F(ResetWinsockTest, AResetLogWithoutTheMarkerIsReadAHundredTimes) {
+    IpResetWrites(IpResetCommand, Temp + "resetlog.txt", "resetting...");
+    ResetWinsock(machine.Os());
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 0"), 100);
+    // The catalog answer is there but empty: its poll runs out as well.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos Sucessfully reset 0"), 100);
+    EXPECT_EQ(machine.clock.ElapsedMilliseconds(), 8u * 1000u + 200u * 500u);
+}
+
+TEST_F(ResetWinsockTest, ATempPathWithBlanksIsQuotedInEveryFileArgument) {
+    machine.system.tempPath = LongTemp;
+    machine.files.AddFolder(LongTemp);
+    const std::string ipReset = "cmd.exe /c netsh int ip reset \"" + LongTemp + "resetlog.txt\"";
+    const std::string catalog =
+        "cmd.exe /c netsh winsock reset catalog > \"" + LongTemp + "winsockans.txt\"";
+    IpResetWrites(ipReset, LongTemp + "resetlog.txt", "<completed>");
+    machine.processes.Program(catalog).output = "Sucessfully reset the Winsock Catalog.";
+    ResetWinsock(machine.Os());
+    EXPECT_EQ(machine.processes.CommandLines(),
+              (Lines{
+                  "cmd.exe /c ipconfig /release",
+                  ipReset,
+                  "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
+                  "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
+                  "cmd.exe /c reg import \"" + LongTemp + "winsok2.reg\"",
+                  "cmd.exe /c reg import \"" + LongTemp + "winsok.reg\"",
+                  catalog,
+              }));
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(lines[1], ipReset + " ");
+    EXPECT_EQ(lines[2], "pos completed 1");
+    EXPECT_EQ(lines[8], "pos Sucessfully reset 1");
+    EXPECT_FALSE(machine.files.HasFile(LongTemp + "winsockans.txt"));
+}
+
+TEST(DeleteWinsockRegFiles, RemovesWhatExistsAndLogsEach) {
+    FakeWindows machine;
+    machine.files.SetContent(Temp + "winsok2.reg", "REGEDIT4");
+    machine.files.SetContent(Temp + "winsok.reg", "REGEDIT4");
+    DeleteWinsockRegFiles(machine.Os());
+    EXPECT_FALSE(machine.files.HasFile(Temp + "winsok2.reg"));
+    EXPECT_FALSE(machine.files.HasFile(Temp + "winsok.reg"));
+    machine.files.SetContent(Temp + "winsok.reg", "REGEDIT4");
+    DeleteWinsockRegFiles(machine.Os());
+    DeleteWinsockRegFiles(machine.Os());
+    EXPECT_EQ(machine.LogLines(),
+              (Lines{"delete winsok2.reg ", "delete winsok.reg ", "delete winsok.reg "}));
+}
+
+}  // namespace
+}  // namespace plover

@@ -1,0 +1,101 @@
+// The page component over WinInet under Wine, against a python http.server
+// on the loopback started by the test.
+#include <gtest/gtest.h>
+
+#include "app/PageService.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/WinInetTransport.h"
+#include "protocols/HttpComponent.h"
+#include "tests/wine/protocols/UnixPeer.h"
+
+namespace plover {
+namespace {
+
+using winetest::UnixPeer;
+
+// Stands for the window's thread: runs the operation on the calling worker.
+// The component's own thread rules are proven natively.
+class InlineSynchronizer : public Synchronizer {
+public:
+    void Synchronize(const std::function<void()>& operation) override { operation(); }
+};
+
+class PageFetchUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.Started());
+        ASSERT_TRUE(winetest::AwaitTcpPort(port_)) << "the web server did not start";
+    }
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    HttpTransfer Get(const std::string& path) {
+        HttpGetRequest request;
+        request.url = Url(path);
+        request.agent = "BrackenfieldReporting";
+        return transport_.Get(request);
+    }
+
+    int port_ = winetest::FreePort(SOCK_STREAM);
+    UnixPeer server_{"http",
+                     "/usr/bin/python3 " + winetest::SourcePath("tests/lab/http-peer.py") + " " +
+                         std::to_string(port_) + " 60",
+                     60};
+    WinInetTransport transport_;
+};
+
+TEST_F(PageFetchUnderWine, TransportReportsStatusTypeLengthAndBody) {
+    const HttpTransfer page = Get("/page.html");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.contentType, "text/html");
+    EXPECT_EQ(page.contentLength, page.body.size());
+    EXPECT_NE(page.body.find("<title>Plover lab page</title>"), std::string::npos);
+
+    const HttpTransfer missing = Get("/missing");
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(missing.body, "not here");
+
+    const HttpTransfer redirected = Get("/redirect");
+    EXPECT_EQ(redirected.status, 200);
+    EXPECT_EQ(redirected.body, page.body);
+
+    const HttpTransfer loop = Get("/loop");
+    EXPECT_EQ(loop.status, 302);
+
+    const HttpTransfer cut = Get("/short");
+    EXPECT_EQ(cut.status, 200);
+    EXPECT_EQ(cut.contentLength, 100u);
+    EXPECT_EQ(cut.body, "<html>cut ");
+}
+
+TEST_F(PageFetchUnderWine, PageTextForEachOutcome) {
+    InlineSynchronizer window;
+    win32::Win32Clock clock;
+    PageService service(transport_, window, clock);
+    EXPECT_NE(service.FetchPage(Url("/page.html")).find("Plover lab page"), std::string::npos);
+    EXPECT_EQ(service.FetchPage(Url("/missing")), "any error");
+    EXPECT_EQ(service.FetchPage(Url("/short")), "any error");
+    EXPECT_EQ(service.FetchPage(Url("/loop")), "any error");
+    EXPECT_EQ(service.FetchPage(Url("/empty")), "");
+    // A bare host: "http://" goes in front.
+    EXPECT_NE(service.FetchPage("127.0.0.1:" + std::to_string(port_) + "/page.html")
+                  .find("Plover lab page"),
+              std::string::npos);
+}
+
+TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {
+    InlineSynchronizer window;
+    win32::Win32Clock clock;
+    PageService service(transport_, window, clock);
+    std::vector<std::string> seen;
+    service.httpcom.OnAnyError = [&](TWinHTTP& sender) {
+        seen.push_back(service.PageText);
+        service.httpcomAnyError(sender);
+    };
+    const int closed = winetest::FreePort(SOCK_STREAM);
+    EXPECT_EQ(service.FetchPage("http://127.0.0.1:" + std::to_string(closed) + "/"), "any error");
+    EXPECT_EQ(seen, (std::vector<std::string>{"Host Unreacheable"}));
+}
+
+}  // namespace
+}  // namespace plover

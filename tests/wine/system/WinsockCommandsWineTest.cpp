@@ -1,0 +1,156 @@
+// The reset's and the check's command lines, run by Wine's own cmd.exe,
+// reg.exe and netsh, from a temporary folder with and without blanks. They
+// run only inside the lab: on a real Windows they would reset its network.
+
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "system/Winsock.h"
+#include "tests/wine/lab/LabMachine.h"
+
+namespace plover {
+namespace {
+
+constexpr DWORD ProgramWaitMs = 60000;
+const char* const TestKey = "SOFTWARE\\PloverToolWineTest";
+
+// Runs a command line as the program runner does: hidden, waited for, but
+// never longer than a minute here.
+bool RunHidden(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::string text = commandLine;
+    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    const DWORD waited = WaitForSingleObject(process.hProcess, ProgramWaitMs);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return waited == WAIT_OBJECT_0;
+}
+
+std::string TempPath() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    return std::string(buffer, length);
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A string value under the test key, or "<missing>".
+std::string ValueOf(const std::string& subkey, const char* name) {
+    HKEY key = nullptr;
+    const std::string path = std::string(TestKey) + "\\" + subkey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    const LONG result =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : "<missing>";
+}
+
+void DeleteTestKeys() {
+    for (const char* sub : {"\\WinSock2", "\\WinSock", ""}) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(TestKey) + sub).c_str());
+    }
+}
+
+// Small exports in both formats that the branding block may carry.
+const std::string Export5 =
+    "Windows Registry Editor Version 5.00\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolWineTest\\WinSock2]\r\n"
+    "\"Marker\"=\"two\"\r\n"
+    "\"Path\"=\"%SystemRoot%\\\\system32\\\\mswsock.dll\"\r\n\r\n";
+const std::string Export4 =
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolWineTest\\WinSock]\r\n"
+    "\"Marker\"=\"one\"\r\n\r\n";
+
+class WinsockCommands : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        PLOVER_REQUIRE_LAB("full");
+        folder = TempPath() + GetParam() + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        DeleteTestKeys();
+    }
+    void TearDown() override {
+        if (folder.empty()) return;
+        DeleteTestKeys();
+        for (const char* name : {Winsock2RegFile, WinsockRegFile, WinsockAnswerFile,
+                                 CatalogResetAnswerFile, IpResetLogFile}) {
+            DeleteFileA((folder + name).c_str());
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+    std::string folder;
+};
+
+TEST_P(WinsockCommands, ExportFilesImportCleanly) {
+    WriteFile(folder + Winsock2RegFile, Export5);
+    WriteFile(folder + WinsockRegFile, Export4);
+    const auto steps = WinsockResetSteps(folder);
+    ASSERT_EQ(steps.size(), 5u);
+    ASSERT_TRUE(RunHidden(steps[2])) << steps[2];
+    ASSERT_TRUE(RunHidden(steps[3])) << steps[3];
+    EXPECT_EQ(ValueOf("WinSock2", "Marker"), "two") << steps[2];
+    EXPECT_EQ(ValueOf("WinSock2", "Path"), "%SystemRoot%\\system32\\mswsock.dll");
+    EXPECT_EQ(ValueOf("WinSock", "Marker"), "one") << steps[3];
+}
+
+TEST_P(WinsockCommands, RedirectionsLandInTheTemporaryFolder) {
+    // netsh prints nothing under Wine, but the interpreter creates the target
+    // of "> file" all the same: the file's presence proves the line parsed.
+    const std::string check = WinsockCheckCommand(folder);
+    ASSERT_TRUE(RunHidden(check)) << check;
+    EXPECT_TRUE(FileExists(folder + WinsockAnswerFile)) << check;
+
+    const std::string catalog = WinsockResetSteps(folder)[4];
+    ASSERT_TRUE(RunHidden(catalog)) << catalog;
+    EXPECT_TRUE(FileExists(folder + CatalogResetAnswerFile)) << catalog;
+
+    const std::string ipReset = IpResetCommand(folder);
+    EXPECT_TRUE(RunHidden(ipReset)) << ipReset;
+}
+
+INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockCommands,
+                         ::testing::Values("PloverCmdTest", "Plover Cmd Test"));
+
+// Why the folder is quoted: unquoted, the blank splits the file argument
+// and reg.exe imports nothing.
+TEST(WinsockCommandsUnquoted, ABlankInThePathBreaksTheImport) {
+    PLOVER_REQUIRE_LAB("full");
+    const std::string folder = TempPath() + "Plover Cmd Test\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteTestKeys();
+    WriteFile(folder + WinsockRegFile, Export4);
+    ASSERT_TRUE(RunHidden("cmd.exe /c reg import " + folder + WinsockRegFile));
+    EXPECT_EQ(ValueOf("WinSock", "Marker"), "<missing>");
+    DeleteFileA((folder + WinsockRegFile).c_str());
+    RemoveDirectoryA(folder.c_str());
+    DeleteTestKeys();
+}
+
+}  // namespace
+}  // namespace plover
