@@ -165,9 +165,11 @@ settle
 shot success
 [ "$(count_lines 'finish step completed: 5')" -eq 2 ]; check run.five-stages $? "stage count"
 wait_line "Exiting thread" 10; check run.thread-ended $? "thread did not end"
+has_line "IP settings network adapter step pass"; check run.network-settings-stage $? "stage 1 did not pass"
 click "${CLOSE_WELCOME[@]}"
 wait_gone; check close.program-ended $? "still running after Close"
 has_line "close Plover tool"; check close.logged $? "no close line"
+has_line "delete PloverRegKey... file"; check close.snapshot-removed $? "settings snapshot left behind"
 [ ! -e "$temp/winsok2.reg" ] && [ ! -e "$temp/winsok.reg" ]
 check close.reg-files-removed $? "reg files left behind"
 keep_log product
