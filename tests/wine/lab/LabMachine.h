@@ -61,7 +61,8 @@ public:
              real.Os().adapters,
              real.Os().connections,
              real.Os().sockets,
-             real.Os().http} {
+             real.Os().http,
+             real.Os().firewall} {
         RestartLog();
     }
 
