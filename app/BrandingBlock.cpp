@@ -90,8 +90,7 @@ void ReadBrandingTexts(TPloverMainForm& window) {
                 const int64_t q = FindInSection(contactMarker, section);
                 if (q > 0) {
                     window.ProviderDnsServers = Cut(section, p + 20, q - p - 21);
-                    window.ContactSupportText =
-                        Cut(section, q + 21, Length(section) - q - 20);
+                    window.ContactSupportText = Cut(section, q + 21, Length(section) - q - 20);
                 } else {
                     window.ProviderDnsServers = CutToEnd(section, p + 20);
                     window.ContactSupportText.clear();
@@ -107,7 +106,7 @@ void ReadBrandingTexts(TPloverMainForm& window) {
 }
 
 void ReadBrandingLinks(TPloverMainForm& window) {
-    static const char* const keys[] = {"emw", "spp",   "ems",           "pfs",
+    static const char* const keys[] = {"emw",  "spp",   "ems",           "pfs",
                                        "scbi", "mssgA", "mssgContactUS", "isprm"};
     std::string markers[8];
     for (size_t i = 0; i < 8; ++i) markers[i] = BrandingMarker(keys[i]);

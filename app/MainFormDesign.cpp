@@ -34,8 +34,8 @@ void PlacePicture(FormControl& control, const char* name, const FormControl* par
     control.picture = picture;
 }
 
-void PlaceLink(FormControl& control, const char* name, const FormControl* parent, int left,
-               int top, const char* caption) {
+void PlaceLink(FormControl& control, const char* name, const FormControl* parent, int left, int top,
+               const char* caption) {
     Place(control, name, ControlKind::LinkLabel, parent, left, top, 0, 0, true);
     control.caption = caption;
     control.font = Arial(13, true, false, true);
@@ -150,13 +150,45 @@ void TPloverMainForm::BuildControls() {
 }
 
 std::vector<FormControl*> TPloverMainForm::Controls() {
-    return {&firstImage,     &Label3,   &Label10,        &Image4,    &Image5,   &Image6,
-            &stepsPanel,     &Image2,   &Label4,         &goodImage, &failImage, &Image1,
-            &Label1,         &s1,       &s2,             &s3,        &s4,        &s5,
-            &progressImage,  &goodPanel, &Image18,       &Label6,    &Label9,    &emailURL,
-            &performanceURL, &errorURL, &popupURL,       &browseURL, &Image7,    &failPanel,
-            &Image3,         &Label2,   &Label7,         &Label8,    &tempFailImage, &mssgAtxt,
-            &RunTestButton,  &contactCancel, &CloseButton};
+    return {&firstImage,
+            &Label3,
+            &Label10,
+            &Image4,
+            &Image5,
+            &Image6,
+            &stepsPanel,
+            &Image2,
+            &Label4,
+            &goodImage,
+            &failImage,
+            &Image1,
+            &Label1,
+            &s1,
+            &s2,
+            &s3,
+            &s4,
+            &s5,
+            &progressImage,
+            &goodPanel,
+            &Image18,
+            &Label6,
+            &Label9,
+            &emailURL,
+            &performanceURL,
+            &errorURL,
+            &popupURL,
+            &browseURL,
+            &Image7,
+            &failPanel,
+            &Image3,
+            &Label2,
+            &Label7,
+            &Label8,
+            &tempFailImage,
+            &mssgAtxt,
+            &RunTestButton,
+            &contactCancel,
+            &CloseButton};
 }
 
 }  // namespace plover

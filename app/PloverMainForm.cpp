@@ -247,7 +247,8 @@ void TPloverMainForm::RunTestButtonClick() {
     RunTestButton.enabled = false;
     Changed();
     PumpMessages();
-    WriteLog(os_, RunTestButton.caption == TryAgainCaption ? "rerun Plover tool" : "start Plover tool",
+    WriteLog(os_,
+             RunTestButton.caption == TryAgainCaption ? "rerun Plover tool" : "start Plover tool",
              "");
     run_ = std::make_unique<ComputationalThread>(os_, *this, synchronizer_, stages_, true);
     FormHost& host = host_;

@@ -24,7 +24,9 @@ constexpr COLORREF BarLine = RGB(213, 222, 232);
 constexpr COLORREF SoftFace = RGB(244, 248, 252);
 
 COLORREF Mix(COLORREF a, COLORREF b, int step, int steps) {
-    const auto channel = [&](int ca, int cb) { return ca + (cb - ca) * step / (steps > 0 ? steps : 1); };
+    const auto channel = [&](int ca, int cb) {
+        return ca + (cb - ca) * step / (steps > 0 ? steps : 1);
+    };
     return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
                channel(GetBValue(a), GetBValue(b)));
 }
@@ -41,7 +43,6 @@ void VerticalGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom) {
         Fill(dc, line, Mix(top, bottom, y, height - 1));
     }
 }
-
 
 // Runs a drawing step with a solid brush and pen.
 template <typename Draw>
@@ -87,15 +88,18 @@ void Bird(HDC dc, int left, int top, int size) {
     const auto at = [&](double v) { return static_cast<int>(std::lround(v * size / 56.0)); };
     Disc(dc, left + at(28), top + at(28), at(28), White, RGB(200, 225, 245));
     // Legs.
-    Line(dc, left + at(25), top + at(38), left + at(23), top + at(49), Orange, at(2) > 0 ? at(2) : 1);
-    Line(dc, left + at(31), top + at(38), left + at(32), top + at(49), Orange, at(2) > 0 ? at(2) : 1);
+    Line(dc, left + at(25), top + at(38), left + at(23), top + at(49), Orange,
+         at(2) > 0 ? at(2) : 1);
+    Line(dc, left + at(31), top + at(38), left + at(32), top + at(49), Orange,
+         at(2) > 0 ? at(2) : 1);
     // Body, back and belly.
     WithColours(dc, Sand, RGB(150, 115, 70), 1,
                 [&] { Ellipse(dc, left + at(12), top + at(22), left + at(44), top + at(41)); });
     WithColours(dc, White, White, 1,
                 [&] { Ellipse(dc, left + at(17), top + at(31), left + at(38), top + at(41)); });
     // Tail.
-    POINT tail[] = {{left + at(41), top + at(27)}, {left + at(50), top + at(24)},
+    POINT tail[] = {{left + at(41), top + at(27)},
+                    {left + at(50), top + at(24)},
                     {left + at(43), top + at(33)}};
     WithColours(dc, Sand, RGB(150, 115, 70), 1, [&] { Polygon(dc, tail, 3); });
     // Neck ring and head.
@@ -106,8 +110,8 @@ void Bird(HDC dc, int left, int top, int size) {
                 [&] { Ellipse(dc, left + at(12), top + at(16), left + at(20), top + at(21)); });
     Disc(dc, left + at(17), top + at(14), at(1) > 0 ? at(1) : 1, Ink, Ink);
     // Beak.
-    POINT beak[] = {{left + at(11), top + at(15)}, {left + at(4), top + at(17)},
-                    {left + at(11), top + at(18)}};
+    POINT beak[] = {
+        {left + at(11), top + at(15)}, {left + at(4), top + at(17)}, {left + at(11), top + at(18)}};
     WithColours(dc, Orange, RGB(160, 90, 20), 1, [&] { Polygon(dc, beak, 3); });
 }
 
@@ -137,8 +141,8 @@ void WelcomeBackground(HDC dc, const RECT& area) {
     Fill(dc, stripe, Teal);
     Bird(dc, area.left + 24, area.top + 26, 60);
     Wordmark(dc, area.left + 100, area.top + 28, 34);
-    Text(dc, area.left + 102, area.top + 70, "Internet connection check and repair", Face(13, false),
-         RGB(214, 232, 248));
+    Text(dc, area.left + 102, area.top + 70, "Internet connection check and repair",
+         Face(13, false), RGB(214, 232, 248));
     WithColours(dc, SoftFace, BarLine, 1, [&] {
         RoundRect(dc, area.left + 40, area.top + 134, area.left + 402, area.top + 404, 14, 14);
     });
@@ -185,9 +189,8 @@ void CheckStroke(HDC dc, const RECT& box, COLORREF colour, int width) {
 }
 
 void SuccessIcon(HDC dc, const RECT& area) {
-    WithColours(dc, Green, RGB(30, 120, 50), 1, [&] {
-        RoundRect(dc, area.left, area.top, area.right, area.bottom, 12, 12);
-    });
+    WithColours(dc, Green, RGB(30, 120, 50), 1,
+                [&] { RoundRect(dc, area.left, area.top, area.right, area.bottom, 12, 12); });
     CheckStroke(dc, area, White, 5);
 }
 
@@ -222,18 +225,27 @@ void Spinner(HDC dc, const RECT& area, COLORREF colour, int frame) {
 
 void DrawPicture(HDC dc, const RECT& area, Picture picture, int frame) {
     switch (picture) {
-        case Picture::None: return;
-        case Picture::WelcomeBackground: return WelcomeBackground(dc, area);
-        case Picture::PanelBackground: return PanelBackground(dc, area);
+        case Picture::None:
+            return;
+        case Picture::WelcomeBackground:
+            return WelcomeBackground(dc, area);
+        case Picture::PanelBackground:
+            return PanelBackground(dc, area);
         case Picture::Bullet:
             return Disc(dc, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 4, Teal,
                         RGB(20, 120, 130));
-        case Picture::HeaderIcon: return HeaderIcon(dc, area);
-        case Picture::SuccessIcon: return SuccessIcon(dc, area);
-        case Picture::PassMark: return Mark(dc, area, true);
-        case Picture::FailMark: return Mark(dc, area, false);
-        case Picture::Working: return Spinner(dc, area, Blue, frame);
-        case Picture::RepairWorking: return Spinner(dc, area, Orange, frame);
+        case Picture::HeaderIcon:
+            return HeaderIcon(dc, area);
+        case Picture::SuccessIcon:
+            return SuccessIcon(dc, area);
+        case Picture::PassMark:
+            return Mark(dc, area, true);
+        case Picture::FailMark:
+            return Mark(dc, area, false);
+        case Picture::Working:
+            return Spinner(dc, area, Blue, frame);
+        case Picture::RepairWorking:
+            return Spinner(dc, area, Orange, frame);
     }
 }
 

@@ -51,24 +51,23 @@ bool ContactDialogView::Create(HWND owner) {
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT frame{0, 0, TMessageForm::ClientWidth, TMessageForm::ClientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    window_ = CreateWindowExA(exStyle, WindowClass, TMessageForm::Caption, style,
-                              TMessageForm::DesignLeft, TMessageForm::DesignTop,
-                              frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                              instance_, this);
+    window_ =
+        CreateWindowExA(exStyle, WindowClass, TMessageForm::Caption, style,
+                        TMessageForm::DesignLeft, TMessageForm::DesignTop, frame.right - frame.left,
+                        frame.bottom - frame.top, owner, nullptr, instance_, this);
     if (!window_) return false;
     labelFont_ = CreateFontFor(form_.Label1.font);
     textFont_ = CreateFontFor(form_.contactInfoMemo.font);
     const FormControl& button = form_.Button1;
-    button_ = CreateWindowExA(0, "BUTTON", button.caption.c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, button.left,
-                              button.top, button.width, button.height, window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(OkButtonId)), instance_,
-                              nullptr);
+    button_ = CreateWindowExA(
+        0, "BUTTON", button.caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+        button.left, button.top, button.width, button.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(OkButtonId)), instance_, nullptr);
     const FormControl& memo = form_.contactInfoMemo;
-    memo_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
-                            memo.left, memo.top, memo.width, memo.height, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_,
-                            nullptr);
+    memo_ =
+        CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
+                        memo.left, memo.top, memo.width, memo.height, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_, nullptr);
     SendMessageA(button_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
     SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
     return true;
@@ -140,7 +139,8 @@ LRESULT ContactDialogView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
                 SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
                 return reinterpret_cast<LRESULT>(white_.get());
             case WM_COMMAND:
-                if (LOWORD(wParam) == OkButtonId || LOWORD(wParam) == IDCANCEL) form_.Button1Click();
+                if (LOWORD(wParam) == OkButtonId || LOWORD(wParam) == IDCANCEL)
+                    form_.Button1Click();
                 return 0;
             case WM_CLOSE:
                 form_.Button1Click();

@@ -88,14 +88,14 @@ void MainWindowView::CreateChildren() {
             control.left, control.top, control.width, control.height, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstButtonId + static_cast<int>(i))),
             instance_, nullptr);
-        SendMessageA(buttons_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)), TRUE);
+        SendMessageA(buttons_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)),
+                     TRUE);
     }
     const FormControl& memo = form_->mssgAtxt;
-    memo_ = CreateWindowExA(0, "EDIT", "",
-                            WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                            memo.left, memo.top, memo.width, memo.height, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_,
-                            nullptr);
+    memo_ = CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+        memo.left, memo.top, memo.width, memo.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_, nullptr);
     SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(memo.font)), TRUE);
 }
 
@@ -309,7 +309,8 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             case WM_TIMER:
                 if (wParam == AnimationTimer) {
                     ++frame_;
-                    for (const FormControl* spinner : {&form_->progressImage, &form_->tempFailImage}) {
+                    for (const FormControl* spinner :
+                         {&form_->progressImage, &form_->tempFailImage}) {
                         if (!ShownOnScreen(*spinner)) continue;
                         const RECT area = Bounds(*spinner);
                         InvalidateRect(window_, &area, FALSE);
@@ -320,7 +321,8 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 const int id = LOWORD(wParam);
                 if (HIWORD(wParam) == BN_CLICKED && id >= FirstButtonId && id < FirstButtonId + 3) {
                     // A disabled or hidden button cannot be pressed, also not by keyboard.
-                    const FormControl& control = *buttonControls_[static_cast<size_t>(id - FirstButtonId)];
+                    const FormControl& control =
+                        *buttonControls_[static_cast<size_t>(id - FirstButtonId)];
                     if (!control.enabled || !ShownOnScreen(control)) return 0;
                     if (&control == &form_->RunTestButton) form_->RunTestButtonClick();
                     if (&control == &form_->contactCancel) form_->contactCancelClick();
@@ -333,11 +335,10 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 const int index = static_cast<int>(item->CtlID) - FirstButtonId;
                 if (index < 0 || index >= 3) break;
                 const FormControl& control = *buttonControls_[static_cast<size_t>(index)];
-                DrawSkinButton(item->hDC, item->rcItem, control.caption.c_str(), FontFor(control.font),
-                               (item->itemState & ODS_DISABLED) == 0,
-                               (item->itemState & ODS_SELECTED) != 0,
-                               (item->itemState & ODS_FOCUS) != 0,
-                               &control == &form_->RunTestButton);
+                DrawSkinButton(
+                    item->hDC, item->rcItem, control.caption.c_str(), FontFor(control.font),
+                    (item->itemState & ODS_DISABLED) == 0, (item->itemState & ODS_SELECTED) != 0,
+                    (item->itemState & ODS_FOCUS) != 0, &control == &form_->RunTestButton);
                 return TRUE;
             }
             case WM_CTLCOLORSTATIC:

@@ -1,9 +1,8 @@
 #include "platform/win32/Win32FirewallManager.h"
 
-#include <windows.h>
-
 #include <netfw.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include "platform/UniqueResource.h"
 
@@ -45,7 +44,8 @@ private:
 }  // namespace
 
 ComStart Win32FirewallManager::StartComponentLibrary() {
-    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT result =
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (SUCCEEDED(result)) return ComStart::Started;
     if (result == RPC_E_CHANGED_MODE) return ComStart::ChangedMode;
     return ComStart::Failed;
@@ -56,7 +56,8 @@ void Win32FirewallManager::StopComponentLibrary() { CoUninitialize(); }
 std::unique_ptr<FirewallProfile> Win32FirewallManager::CurrentProfile() {
     ComPtr<INetFwMgr> manager;
     if (FAILED(CoCreateInstance(FirewallManagerClass, nullptr, CLSCTX_INPROC_SERVER,
-                                FirewallManagerInterface, reinterpret_cast<void**>(manager.put()))) ||
+                                FirewallManagerInterface,
+                                reinterpret_cast<void**>(manager.put()))) ||
         !manager) {
         return nullptr;
     }

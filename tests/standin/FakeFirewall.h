@@ -16,9 +16,9 @@ public:
     void StopComponentLibrary() override;
     std::unique_ptr<FirewallProfile> CurrentProfile() override;
 
-    std::atomic<bool> enabled{true};           // Windows XP SP2 ships with it on
-    std::atomic<bool> managerMissing{false};   // class not registered (older systems)
-    std::atomic<bool> switchUnreadable{false}; // get_FirewallEnabled fails
+    std::atomic<bool> enabled{true};            // Windows XP SP2 ships with it on
+    std::atomic<bool> managerMissing{false};    // class not registered (older systems)
+    std::atomic<bool> switchUnreadable{false};  // get_FirewallEnabled fails
     std::atomic<ComStart> startResult{ComStart::Started};
 
     std::atomic<int> starts{0};

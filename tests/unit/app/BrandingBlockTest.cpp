@@ -57,16 +57,14 @@ TEST(BrandingBlock, FullBlockFillsTheFieldsAndLogsEveryValueInOrder) {
 
     EXPECT_EQ(fixture.machine.LogLines(),
               (Lines{" ", "read information ", "provider name :Harbour Net:",
-                     "provider block :10.53.0.1,10.53.0.2:",
-                     "contact message :Call Harbour Net", "at 555-0100,\nany time.:",
-                     "emailURL->URL :http://help.example/email:",
+                     "provider block :10.53.0.1,10.53.0.2:", "contact message :Call Harbour Net",
+                     "at 555-0100,\nany time.:", "emailURL->URL :http://help.example/email:",
                      "performanceURL->URL :http://help.example/slow:",
                      "errorURL->URL :http://help.example/errors:",
                      "popupURL->URL :http://help.example/popups:",
-                     "browseURL->URL :http://help.example/browse:",
-                     "mssgA text :Check the cable.", "Restart the modem.:",
-                     "contactUs :Please call us.:", "router message :Your router does not answer.",
-                     ":"}));
+                     "browseURL->URL :http://help.example/browse:", "mssgA text :Check the cable.",
+                     "Restart the modem.:", "contactUs :Please call us.:",
+                     "router message :Your router does not answer.", ":"}));
 }
 
 TEST(BrandingBlock, WindowsXpServicePack2GetsTheXpPairByteForByte) {
@@ -74,7 +72,8 @@ TEST(BrandingBlock, WindowsXpServicePack2GetsTheXpPairByteForByte) {
     fixture.machine.files.SetContent(Temp + "winsok2.reg", "old export, much longer than new");
     auto& form = fixture.Build();
     EXPECT_EQ(form.Winsock2RegText, "REGEDIT xp winsock2\nline two\n");
-    EXPECT_EQ(fixture.machine.files.Content(Temp + "winsok2.reg"), "REGEDIT xp winsock2\nline two\n");
+    EXPECT_EQ(fixture.machine.files.Content(Temp + "winsok2.reg"),
+              "REGEDIT xp winsock2\nline two\n");
     // "winsock" ends before " start vistawinsock2".
     EXPECT_EQ(fixture.machine.files.Content(Temp + "winsok.reg"), "REGEDIT xp winsock\n");
     const auto lines = fixture.machine.LogLines();
@@ -107,8 +106,8 @@ TEST(BrandingBlock, XpServicePack3UsesTheXpPairAndOlderSystemsWriteNoFiles) {
     EXPECT_EQ(sp3.machine.files.Content(Temp + "winsok.reg"), "REGEDIT xp winsock\n");
     EXPECT_EQ(sp3.host.endRequests, 0);
 
-    for (const auto& [minor, servicePack] :
-         std::vector<std::pair<uint32_t, std::string>>{{1, "Service Pack 1"}, {0, "Service Pack 4"}}) {
+    for (const auto& [minor, servicePack] : std::vector<std::pair<uint32_t, std::string>>{
+             {1, "Service Pack 1"}, {0, "Service Pack 4"}}) {
         FormFixture older;
         older.machine.SetVersion(5, minor, servicePack);
         older.Build();
@@ -119,9 +118,9 @@ TEST(BrandingBlock, XpServicePack3UsesTheXpPairAndOlderSystemsWriteNoFiles) {
 }
 
 TEST(BrandingBlock, MissingDnsServersEndsTheProgramAfterTheLogLines) {
-    for (const auto& records : {Without(SampleRecords(), "provided_block"),
-                                With(SampleRecords(), "provided_block", ""),
-                                Without(SampleRecords(), "provided_name")}) {
+    for (const auto& records :
+         {Without(SampleRecords(), "provided_block"), With(SampleRecords(), "provided_block", ""),
+          Without(SampleRecords(), "provided_name")}) {
         FormFixture fixture(Block(records));
         auto& form = fixture.Build();
         EXPECT_TRUE(form.ProviderDnsServers.empty());
@@ -131,7 +130,8 @@ TEST(BrandingBlock, MissingDnsServersEndsTheProgramAfterTheLogLines) {
         EXPECT_EQ(lines[1], "read information ");
         EXPECT_EQ(lines[3], "provider block ::");
         // The other readers still ran.
-        EXPECT_NE(std::find(lines.begin(), lines.end(), "contactUs :Please call us.:"), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "contactUs :Please call us.:"),
+                  lines.end());
     }
 }
 
@@ -175,7 +175,8 @@ TEST(BrandingBlock, ReorderedRecordsBreakTheCuts) {
     fixture.machine.SetVersion(6, 0, "");
     auto& form = fixture.Build();
     // The Vista "winsock" text now runs on to the name marker, through the DNS record.
-    EXPECT_EQ(form.WinsockRegText, "REGEDIT vista winsock\n start provided_block10.53.0.1,10.53.0.2");
+    EXPECT_EQ(form.WinsockRegText,
+              "REGEDIT vista winsock\n start provided_block10.53.0.1,10.53.0.2");
     EXPECT_TRUE(form.ApplicationEndRequested());
 }
 

@@ -108,9 +108,9 @@ TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
     // The restart ends the process: the firewall stays as the run left it.
     EXPECT_TRUE(form.FirewallWasDisabled);
     EXPECT_TRUE(fixture.machine.processes.CommandLines().empty());
-    EXPECT_EQ(LinesAfter(fixture.machine.LogLines(), before),
-              (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ",
-                     "PC restarted "}));
+    EXPECT_EQ(
+        LinesAfter(fixture.machine.LogLines(), before),
+        (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ", "PC restarted "}));
 }
 
 TEST(PromptRestart, NoChangesNothing) {
@@ -163,7 +163,8 @@ TEST(ContactDialog, OkClosesItAndItCanBeShownAgain) {
 }
 
 TEST(ContactDialog, EmptySupportTextGivesAnEmptyMemo) {
-    FormFixture fixture(testing::Block(testing::Without(testing::SampleRecords(), "contact_support")));
+    FormFixture fixture(
+        testing::Block(testing::Without(testing::SampleRecords(), "contact_support")));
     auto& form = fixture.Build();
     form.FormShow();
     EXPECT_EQ(fixture.messageForm.contactInfoMemo.caption, "");

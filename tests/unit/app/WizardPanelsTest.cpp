@@ -38,7 +38,8 @@ void ExpectButton(const FormControl& control, const Button& expected) {
     }
 }
 
-std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const std::string& first) {
+std::vector<std::string> LinesFrom(const std::vector<std::string>& lines,
+                                   const std::string& first) {
     const auto it = std::find(lines.begin(), lines.end(), first);
     return {it, lines.end()};
 }
@@ -139,8 +140,8 @@ TEST(StageCompleted, WalksTheMarksFromFirstStageToSuccess) {
     EXPECT_EQ(CountLine(lines, "finish step completed: 5"), 2u);
     EXPECT_EQ(LinesFrom(lines, "start step completed 5"),
               (Lines{"start step completed 5", "step browsing net pass show good picture",
-                     "step browsing net pass show final panel", "show panel method show final panel",
-                     "finish step completed: 5"}));
+                     "step browsing net pass show final panel",
+                     "show panel method show final panel", "finish step completed: 5"}));
 }
 
 TEST(StageCompleted, AtIndexSixOnlyLogs) {
@@ -240,7 +241,8 @@ TEST(Screens, FormShowFillsTheContactDialogOnce) {
     FormFixture fixture;
     auto& form = fixture.Build();
     form.FormShow();
-    EXPECT_EQ(fixture.messageForm.contactInfoMemo.caption, "Call Harbour Netat 555-0100,\nany time.");
+    EXPECT_EQ(fixture.messageForm.contactInfoMemo.caption,
+              "Call Harbour Netat 555-0100,\nany time.");
     EXPECT_EQ(fixture.host.endRequests, 0);
     EXPECT_FALSE(form.WasRestarted());
 }
@@ -362,7 +364,8 @@ TEST(Run, ResumedStartRunsByItselfAfterTwelveShortPauses) {
     fixture.machine.clock.ClearPauses();
     form.FormShow();
     EXPECT_TRUE(form.WasRestarted());
-    EXPECT_FALSE(fixture.machine.registry.HasKey(RegistryRoot::LocalMachine, "Software\\PloverTool"));
+    EXPECT_FALSE(
+        fixture.machine.registry.HasKey(RegistryRoot::LocalMachine, "Software\\PloverTool"));
     EXPECT_FALSE(fixture.machine.registry
                      .Value(RegistryRoot::LocalMachine,
                             "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "PloverReboot")
@@ -408,9 +411,9 @@ TEST(MainWindow, DesignTextsPlacesAndFontsAreTheProducts) {
         for (int i = 0; i < 11; ++i) breaks += "\r\n";
         return breaks;
     }();
-    EXPECT_EQ(form.Label3.caption, "Welcome to the Plover Utility. This utility will help you:" +
-                                       crlf11 +
-                                       "To get started simply click on the \"Run Test\" button below");
+    EXPECT_EQ(form.Label3.caption,
+              "Welcome to the Plover Utility. This utility will help you:" + crlf11 +
+                  "To get started simply click on the \"Run Test\" button below");
     EXPECT_EQ(form.Label4.caption,
               "Checking network settings...\r\n\r\nChecking local connection...\r\n\r\n"
               "Checking ISP connection...\r\n\r\nChecking name resolution...\r\n\r\n"

@@ -22,8 +22,8 @@ HWND CreateTestWindow() {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "PloverSynchronizerTest";
     RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "PloverSynchronizerTest", "", 0, 0, 0, 10, 10, HWND_MESSAGE,
-                           nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowExA(0, "PloverSynchronizerTest", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                           windowClass.hInstance, nullptr);
 }
 
 // Handles messages until the condition holds or five seconds have passed.
