@@ -4,7 +4,7 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include "platform/UniqueResource.h"
+#include "platform/win32/ComObject.h"
 
 namespace plover::win32 {
 
@@ -16,15 +16,6 @@ constexpr CLSID FirewallManagerClass = {
 // {F7898AF5-CAC4-4632-A2EC-DA06E5111AF2}
 constexpr IID FirewallManagerInterface = {
     0xF7898AF5, 0xCAC4, 0x4632, {0xA2, 0xEC, 0xDA, 0x06, 0xE5, 0x11, 0x1A, 0xF2}};
-
-template <typename Interface>
-struct ComTraits {
-    using Type = Interface*;
-    static Type Empty() { return nullptr; }
-    static void Close(Type object) { object->Release(); }
-};
-template <typename Interface>
-using ComPtr = UniqueResource<ComTraits<Interface>>;
 
 class Win32FirewallProfile : public FirewallProfile {
 public:

@@ -11,10 +11,12 @@
 
 #include "engine/ComputationalThread.h"
 #include "tests/standin/FakeWindows.h"
+#include "tests/unit/engine/RecordingDisplay.h"
 
 namespace plover {
 namespace {
 
+using enginetest::RecordingDisplay;
 using standin::FakeWindows;
 
 // A window thread of its own: Synchronize hands the operation over and waits
@@ -62,31 +64,6 @@ private:
     std::thread thread_;
 };
 
-class RecordingDisplay : public RunDisplay {
-public:
-    void StageCompleted() override { Record("StageCompleted"); }
-    void ShowRepairInProgress() override { Record("ShowRepairInProgress"); }
-    void ResumeStagesPanel() override { Record("ResumeStagesPanel"); }
-    void ShowAdapterFailure() override { Record("ShowAdapterFailure"); }
-    void ShowNoInternetFailure() override { Record("ShowNoInternetFailure"); }
-    void ShowRouterMessage() override { Record("ShowRouterMessage"); }
-    void ShowSupportMessage() override { Record("ShowSupportMessage"); }
-    void ShowBrowserSettingsFailure() override { Record("ShowBrowserSettingsFailure"); }
-    void PromptRestart() override { Record("PromptRestart"); }
-    bool RestartAccepted() const override { return false; }
-    bool WasRestarted() const override { return false; }
-    void SetFirewallWasDisabled() override {}
-
-    std::vector<std::string> operations;
-    std::vector<std::thread::id> threads;
-
-private:
-    void Record(const char* name) {
-        operations.push_back(name);
-        threads.push_back(std::this_thread::get_id());
-    }
-};
-
 class RunFrame : public ::testing::Test {
 protected:
     FakeWindows machine;
@@ -121,7 +98,7 @@ TEST_F(RunFrame, APassingRunWalksAllFiveStagesAndShowsEveryCompletion) {
     Run(thread);
 
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(display.operations, Repeat("StageCompleted", 5));
+    EXPECT_EQ(display.Operations(), Repeat("StageCompleted", 5));
     auto expectedLog = Repeat("synchronize step ", 5);
     expectedLog.push_back("Exiting thread ");
     EXPECT_EQ(machine.LogLines(), expectedLog);
@@ -132,7 +109,7 @@ TEST_F(RunFrame, APassingRunWalksAllFiveStagesAndShowsEveryCompletion) {
     EXPECT_EQ(machine.debug.Outputs().front(), "Starting thread");
     EXPECT_EQ(machine.LogText().find("Starting thread"), std::string::npos);
     // Every display operation ran on the window's thread.
-    for (const auto id : display.threads) EXPECT_EQ(id, window.Id());
+    for (const auto id : display.Threads()) EXPECT_EQ(id, window.Id());
 }
 
 TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
@@ -141,13 +118,13 @@ TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
         stagesRun.push_back(2);
         run.FailStage(&RunDisplay::ShowRouterMessage);
         // The failure panel is up before the stage goes on.
-        EXPECT_EQ(display.operations.back(), "ShowRouterMessage");
+        EXPECT_EQ(display.Operations().back(), "ShowRouterMessage");
     };
     ComputationalThread thread(machine.Os(), display, window, stages, true);
     Run(thread);
 
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
-    EXPECT_EQ(display.operations, (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
+    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
                                                             "StageCompleted"}));
     EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ", "synchronize step ",
                                                             "Exiting thread "}));
@@ -160,7 +137,7 @@ TEST_F(RunFrame, ATerminationRequestStopsBeforeTheNextStage) {
         thread.Terminate();
         Run(thread);
         EXPECT_TRUE(stagesRun.empty());
-        EXPECT_TRUE(display.operations.empty());
+        EXPECT_TRUE(display.Operations().empty());
         EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"Exiting thread "}));
     }
     // Cancel during stage 2: that stage finishes its iteration, stage 3 never runs.
@@ -172,7 +149,7 @@ TEST_F(RunFrame, ATerminationRequestStopsBeforeTheNextStage) {
     ComputationalThread thread(machine.Os(), display, window, stages, true);
     Run(thread);
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
-    EXPECT_EQ(display.operations, Repeat("StageCompleted", 2));
+    EXPECT_EQ(display.Operations(), Repeat("StageCompleted", 2));
     EXPECT_EQ(thread.StageNumber, 3);
 }
 
@@ -198,13 +175,13 @@ TEST_F(RunFrame, SynchronizeBlocksTheRunUntilTheWindowHasActed) {
     stages[0] = [this](ComputationalThread& run) {
         run.Synchronize(&RunDisplay::ShowRepairInProgress);
         // Had Synchronize returned early, the window would not have recorded yet.
-        EXPECT_EQ(display.operations, (std::vector<std::string>{"ShowRepairInProgress"}));
+        EXPECT_EQ(display.Operations(), (std::vector<std::string>{"ShowRepairInProgress"}));
         run.Synchronize(&RunDisplay::ResumeStagesPanel);
-        EXPECT_EQ(display.operations.size(), 2u);
+        EXPECT_EQ(display.Operations().size(), 2u);
     };
     ComputationalThread thread(machine.Os(), display, window, stages, true);
     Run(thread);
-    EXPECT_EQ(display.operations[2], "StageCompleted");
+    EXPECT_EQ(display.Operations()[2], "StageCompleted");
 }
 
 TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
@@ -230,7 +207,7 @@ TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
     }  // joins: stage 1 finishes, termination stops the rest
     releaser.join();
     EXPECT_TRUE(stagesRun.empty());
-    EXPECT_EQ(display.operations, (std::vector<std::string>{"StageCompleted"}));
+    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted"}));
     EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/RunDisplay.h"
@@ -35,6 +36,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return operations_;
     }
+    // The thread each operation ran on, in the same order.
+    std::vector<std::thread::id> Threads() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return threads_;
+    }
 
     bool answerYes = false;  // the user's answer to the restart question
     bool wasRestarted = false;
@@ -44,9 +50,11 @@ private:
     void Record(const char* operation) {
         std::lock_guard<std::mutex> lock(mutex_);
         operations_.emplace_back(operation);
+        threads_.push_back(std::this_thread::get_id());
     }
     mutable std::mutex mutex_;
     std::vector<std::string> operations_;
+    std::vector<std::thread::id> threads_;
 };
 
 // Runs the operation at once on the calling thread, as Synchronize does when
