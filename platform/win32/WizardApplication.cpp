@@ -1,5 +1,7 @@
 #include "platform/win32/WizardApplication.h"
 
+#include <commctrl.h>
+
 #include "app/MessageForm.h"
 #include "checks/FirewallOperations.h"
 #include "platform/win32/ContactDialogView.h"
@@ -24,6 +26,11 @@ void RunMessageLoop(MainWindowView& view) {
 }  // namespace
 
 int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
+    // Loads the version 6 controls the manifest asks for, so buttons take the
+    // system's visual style on Windows XP too.
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
     Win32Platform platform;
     const Platform& os = platform.Os();
 
