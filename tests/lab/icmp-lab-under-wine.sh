@@ -18,6 +18,10 @@ trap cleanup EXIT
 "$build/../../tests/wine/run-under-wine.sh" "$build/wineprefix" cmd.exe /c exit >/dev/null 2>&1 || true
 cp -a "$build/wineprefix" "$work/prefix"
 "$here/icmp-lab.sh" up "$name"
+output=()
+if [ -n "${PLOVER_RESULTS_DIR:-}" ]; then
+    output=(--gtest_output="xml:Z:$PLOVER_RESULTS_DIR/icmp-lab-wine.xml")
+fi
 ip netns exec "$name-c" env PLOVER_ICMP_LAB=1 timeout 120 \
     "$build/../../tests/wine/run-under-wine.sh" "$work/prefix" \
-    "$build/tests/wine/plover_wine_tests.exe" --gtest_filter='IcmpInLabUnderWine.*'
+    "$build/tests/wine/plover_wine_tests.exe" --gtest_filter='IcmpInLabUnderWine.*' "${output[@]}"
