@@ -41,8 +41,8 @@ std::string StringData(std::string_view text) {
 }  // namespace
 
 void ScheduleResume(const Platform& os) {
-    if (auto marker =
-            OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, MarkerKeyPath, true)) {
+    if (auto marker = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
+                                      MarkerKeyPath, true)) {
         marker->WriteValue(MarkerValueName, RegistryValueType::String, StringData("sart on logon"));
     }
     const std::string currentDirectory = WithoutTrailingBackslash(os.system.CurrentDirectory());
@@ -66,11 +66,12 @@ void ScheduleResume(const Platform& os) {
 
 void RemoveResumeSchedule(const Platform& os) {
     if (UsesTaskScheduler(os)) {
-        os.processes.ShellOpen("schtasks", "/delete /tn \"PloverTool\" /f", ProgramFolder(os), true);
+        os.processes.ShellOpen("schtasks", "/delete /tn \"PloverTool\" /f", ProgramFolder(os),
+                               true);
         return;
     }
-    auto run =
-        OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, RunKeyPath, false);
+    auto run = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
+                               RunKeyPath, false);
     if (run && run->ValueExists(RunValueName)) {
         WriteLog(os, "delete from start-up", "registry exist");
         run->DeleteValue(RunValueName);
@@ -90,12 +91,14 @@ bool ClearResumeMarker(const Platform& os) {
 std::string ReadInterfaceSettings(const Platform& os, const std::string& adapterName,
                                   const std::string& /*adapterDescription*/) {
     const std::string path = std::string(InterfacesKeyPath) + adapterName;
-    auto key = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
+    auto key =
+        OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
     if (!key) return {};
     WriteLog(os, "open key to save registri", "");
     const auto multi = [&](const char* name) {
-        return key->ValueExists(name) ? RegReadMultiString(os, RegistryRoot::LocalMachine, path, name)
-                                      : std::string();
+        return key->ValueExists(name)
+                   ? RegReadMultiString(os, RegistryRoot::LocalMachine, path, name)
+                   : std::string();
     };
     const auto single = [&](const char* name) {
         return key->ValueExists(name) ? RegReadString(os, RegistryRoot::LocalMachine, path, name)
@@ -113,9 +116,10 @@ std::string SnapshotFileName(const LocalDateTime& when) {
 }
 
 void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view text) {
-    snapshot.SettingsSnapshotPath = GetTempFolder(os) + SnapshotFileName(os.clock.Now());
-    auto file = os.files.Open(snapshot.SettingsSnapshotPath, FileAccess::ReadWrite,
-                              FileShare::ReadWrite, FileDisposition::CreateAlways);
+    const std::string path = GetTempFolder(os) + SnapshotFileName(os.clock.Now());
+    snapshot.SettingsSnapshotPath = path;
+    auto file = os.files.Open(path, FileAccess::ReadWrite, FileShare::ReadWrite,
+                              FileDisposition::CreateAlways);
     if (file) file->Write(text);
 }
 

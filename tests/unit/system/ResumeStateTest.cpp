@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "system/ResumeState.h"
 #include "tests/standin/FakeWindows.h"
 
@@ -41,9 +44,9 @@ TEST(ScheduleResume, OnVistaAndUnknownSchedulesATaskFromTheProgramsFolder) {
         EXPECT_EQ(calls[0].parameters, parameters);
         EXPECT_EQ(calls[0].directory, "E:\\stick\\");
         EXPECT_TRUE(calls[0].hidden);
-        EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{
-                                          "reboot command params:  " + parameters,
-                                          "application exe:  E:\\stick\\"}));
+        EXPECT_EQ(machine.LogLines(),
+                  (std::vector<std::string>{"reboot command params:  " + parameters,
+                                            "application exe:  E:\\stick\\"}));
         EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
         EXPECT_FALSE(machine.registry.HasKey(HKLM, RunKey));
     }
@@ -69,7 +72,8 @@ TEST(RemoveResumeSchedule, DeletesTheRunValueOnlyWhenPresent) {
     machine.registry.SetString(HKLM, RunKey, "PloverReboot", "x");
     RemoveResumeSchedule(machine.Os());
     EXPECT_FALSE(machine.registry.Value(HKLM, RunKey, "PloverReboot"));
-    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"delete from start-up registry exist"}));
+    EXPECT_EQ(machine.LogLines(),
+              (std::vector<std::string>{"delete from start-up registry exist"}));
 }
 
 TEST(RemoveResumeSchedule, OnVistaDeletesTheTask) {
@@ -96,7 +100,8 @@ TEST(ClearResumeMarker, AnswersWhetherTheMarkerWasThereAndRemovesIt) {
 
 TEST(ReadInterfaceSettings, JoinsTheFourValuesAndSkipsMissingOnes) {
     FakeWindows machine;
-    const std::string key = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A1}";
+    const std::string key =
+        "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A1}";
     machine.registry.SetMultiString(HKLM, key, "DefaultGateway", {"192.168.1.1", "192.168.1.2"});
     machine.registry.SetString(HKLM, key, "Domain", "");
     machine.registry.SetMultiString(HKLM, key, "IPAddress", {"192.168.1.10"});
@@ -124,6 +129,30 @@ TEST(WriteSettingsSnapshot, WritesATimeStampedFileAndRemembersItsPath) {
     WriteSettingsSnapshot(machine.Os(), snapshot, "");
     EXPECT_EQ(machine.files.Content(snapshot.SettingsSnapshotPath), "");
     EXPECT_TRUE(machine.files.HasFile(snapshot.SettingsSnapshotPath));
+}
+
+TEST(WriteSettingsSnapshot, ThePathCanBeReadWhileARunReplacesIt) {
+    // The window may close, and read the path, while stage 1 writes a new
+    // snapshot: every read must see one whole path, never a mix.
+    const std::string first(300, 'a');
+    const std::string second(40, 'b');
+    SettingsSnapshot snapshot;
+    snapshot.SettingsSnapshotPath = first;
+    std::atomic<bool> reading{false};
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        while (!reading) std::this_thread::yield();
+        for (int i = 0; i < 20000; ++i) snapshot.SettingsSnapshotPath = (i % 2) ? first : second;
+        done = true;
+    });
+    int torn = 0;
+    reading = true;
+    for (int i = 0; i < 200000 && !done; ++i) {
+        const std::string seen = snapshot.SettingsSnapshotPath;
+        if (seen != first && seen != second) ++torn;
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0);
 }
 
 }  // namespace
