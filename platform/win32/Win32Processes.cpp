@@ -20,17 +20,30 @@ ProgramOutcome Win32Processes::RunHiddenAndWait(const std::string& commandLine,
     // CreateProcessA may write into the command line buffer.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                          nullptr, nullptr, &startup, &info)) {
+    // Started suspended so that it joins its job before it can start a child
+    // ("cmd.exe /c netsh ..."): a hung program is then stopped with all it
+    // started, and none of them keeps holding its output file.
+    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE,
+                          NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          &info)) {
         return ProgramOutcome::NotStarted;
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
+    // Without a job (a system that does not allow one here), only the
+    // program itself can be stopped.
+    UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
+    if (job && !::AssignProcessToJobObject(job.get(), process.get())) job.reset();
+    ::ResumeThread(thread.get());
+
     if (::WaitForSingleObject(process.get(), timeoutMilliseconds) == WAIT_OBJECT_0) {
         return ProgramOutcome::Ended;
     }
-    // A hung program would hold its output file and block the run for good.
-    ::TerminateProcess(process.get(), 1);
+    if (job) {
+        ::TerminateJobObject(job.get(), 1);
+    } else {
+        ::TerminateProcess(process.get(), 1);
+    }
     ::WaitForSingleObject(process.get(), 5000);
     return ProgramOutcome::TimedOut;
 }

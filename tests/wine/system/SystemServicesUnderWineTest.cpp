@@ -55,8 +55,16 @@ TEST_F(SystemServicesUnderWine, RunProgramOfAMissingProgramReturnsAtOnce) {
     RunProgram(os, "plover-no-such-program.exe /x");
 }
 
-// Run only as the hung program of the next test.
+// Run only as the hung programs of the next tests.
 TEST(HungProgram, DISABLED_SleepsForAMinute) { ::Sleep(60000); }
+
+TEST(HungProgram, DISABLED_HoldsAFileForAMinute) {
+    win32::Win32Platform platform;
+    auto held = platform.Os().files.Open(GetTempFolder(platform.Os()) + "plover_held.txt",
+                                         FileAccess::ReadWrite, FileShare::None,
+                                         FileDisposition::CreateAlways);
+    ::Sleep(60000);
+}
 
 TEST_F(SystemServicesUnderWine, AHungProgramIsStoppedAtTheTimeLimit) {
     const std::string self = os.system.ExecutablePath();
@@ -66,6 +74,26 @@ TEST_F(SystemServicesUnderWine, AHungProgramIsStoppedAtTheTimeLimit) {
     const DWORD start = ::GetTickCount();
     EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 1500), ProgramOutcome::TimedOut);
     EXPECT_LT(::GetTickCount() - start, 30000u);
+}
+
+TEST_F(SystemServicesUnderWine, AHungCommandIsStoppedWithTheProgramItStarted) {
+    const std::string held = temp + "plover_held.txt";
+    os.files.Delete(held);
+    const std::string commandLine = "cmd.exe /c \"" + os.system.ExecutablePath() +
+                                    "\" --gtest_also_run_disabled_tests "
+                                    "--gtest_filter=HungProgram.DISABLED_HoldsAFileForAMinute";
+    EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 8000), ProgramOutcome::TimedOut);
+    ASSERT_TRUE(os.files.Exists(held)) << "the child never started";
+    // The child of cmd.exe is gone too: its file opens without sharing.
+    std::unique_ptr<OpenFile> file;
+    for (int attempt = 0; attempt < 50 && !file; ++attempt) {
+        file = os.files.Open(held, FileAccess::ReadWrite, FileShare::None,
+                             FileDisposition::OpenExisting);
+        if (!file) ::Sleep(100);
+    }
+    EXPECT_TRUE(file);
+    file.reset();
+    os.files.Delete(held);
 }
 
 TEST_F(SystemServicesUnderWine, LogIsWrittenWithCrLfAndLosesLinesWhileHeldElsewhere) {
