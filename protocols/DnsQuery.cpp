@@ -31,8 +31,10 @@ void CheckResponseCode(uint8_t code) {
 }  // namespace
 
 std::optional<TclHostInfo> TclDnsQuery::ResolveIP(const std::string& hostName) {
-    Query.Clear(clock_.TickCount());
-    Response.Clear(0);
+    // Both messages start afresh, each with the tick count as its ID.
+    const uint32_t now = clock_.TickCount();
+    Query.Clear(now);
+    Response.Clear(now);
     Hosts.clear();
     NameServerNames.clear();
     Aliases.clear();

@@ -131,9 +131,13 @@ TEST(DnsQuery, SilenceTimesOutAfterTheTimeOut) {
     TclDnsQuery dns(machine.sockets, machine.clock);
     dns.DnsServer = "10.0.0.53";
     dns.TimeOut = 3000;
+    dns.Response.Header.ID = 7;
+    machine.clock.Advance(0x1beef);
     ExpectError<EclSocketError>([&] { dns.ResolveIP("a"); }, "Timeout error occured", -1);
-    EXPECT_EQ(machine.clock.ElapsedMilliseconds(), 3000u);
+    EXPECT_EQ(machine.clock.ElapsedMilliseconds(), 0x1beefu + 3000u);
     EXPECT_EQ(machine.sockets.Sent().size(), 1u);  // one send, no retransmission
+    // The lookup cleared the response as well: the tick count is its ID.
+    EXPECT_EQ(dns.Response.Header.ID, 0xbeef);
 }
 
 // A real server on the loopback.
