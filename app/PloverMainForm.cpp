@@ -2,6 +2,7 @@
 
 #include "app/BrandingBlock.h"
 #include "app/BrandingText.h"
+#include "platform/UniqueResource.h"
 #include "system/Log.h"
 #include "system/WindowsVersion.h"
 #include "system/Winsock.h"
@@ -233,8 +234,11 @@ void TPloverMainForm::ShowBrowserSettingsFailure() {
 
 void TPloverMainForm::RunTestButtonClick() {
     // One run at a time: a click that reaches here while the earlier thread
-    // is still going (the button is disabled then) starts nothing.
-    if (RunActive()) return;
+    // is still going (the button is disabled then), or while this handler is
+    // still pumping messages before its own thread exists, starts nothing.
+    if (RunActive() || startingRun_) return;
+    startingRun_ = true;
+    ScopeExit started([this] { startingRun_ = false; });
     WriteLog(os_, "", "");
     WriteLog(os_, "start plover tool", "");
     ClearStageMarks();
@@ -247,6 +251,13 @@ void TPloverMainForm::RunTestButtonClick() {
     RunTestButton.enabled = false;
     Changed();
     PumpMessages();
+    // The pumps above let the user press Cancel or close the window before
+    // the thread exists: then no run starts, and Run Test stays usable.
+    if (StageIndex == 6 || endRequested_) {
+        RunTestButton.enabled = true;
+        Changed();
+        return;
+    }
     WriteLog(os_,
              RunTestButton.caption == TryAgainCaption ? "rerun Plover tool" : "start Plover tool",
              "");

@@ -135,6 +135,8 @@ private:
     TMessageForm& messageForm_;
     StageSlots stages_;
     std::unique_ptr<ComputationalThread> run_;
+    // Run Test is between its first message pump and the start of its thread.
+    bool startingRun_ = false;
     bool endRequested_ = false;
 };
 

@@ -87,6 +87,7 @@ public:
     void ControlsChanged() override { ++changes; }
     void HandlePendingMessages() override {
         ++pendingHandled;
+        if (onMessages) onMessages();
         RunQueued();
     }
     void RequestApplicationEnd() override { ++endRequests; }
@@ -145,6 +146,9 @@ public:
         wake_.notify_all();
     }
 
+    // What the user does whenever the window handles its messages (clicks
+    // that arrive while a handler pumps).
+    std::function<void()> onMessages;
     bool answerYes = false;
     int changes = 0;
     int pendingHandled = 0;

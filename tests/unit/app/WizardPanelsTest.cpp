@@ -353,6 +353,58 @@ TEST(Run, CancelStopsTheRunAndRunTestWaitsForTheOldThread) {
     EXPECT_EQ(laterStages, 4);
 }
 
+TEST(Run, ASecondClickWhileTheFirstIsStillStartingStartsNothing) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    // The click handler pumps messages before its thread exists; a second
+    // click handled there must not start a run of its own.
+    int clicks = 0;
+    fixture.host.onMessages = [&] {
+        if (clicks++ < 3) form.RunTestButtonClick();
+    };
+    form.RunTestButtonClick();
+    fixture.host.onMessages = nullptr;
+    ASSERT_TRUE(fixture.FinishRun());
+    const auto lines = fixture.machine.LogLines();
+    EXPECT_EQ(CountLine(lines, "start plover tool "), 1u);
+    EXPECT_EQ(CountLine(lines, "Exiting thread "), 1u);
+    EXPECT_TRUE(form.goodPanel.visible);
+    ExpectButton(form.RunTestButton, {true, true, "Try Again", 255});
+}
+
+TEST(Run, CancelOrCloseBeforeTheThreadExistsStartsNoRun) {
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "close" : "cancel");
+        FormFixture fixture;
+        auto& form = fixture.Build();
+        bool done = false;
+        fixture.host.onMessages = [&] {
+            // The user acts as soon as the stage list offers Cancel.
+            if (done || !form.contactCancel.visible) return;
+            done = true;
+            if (close) {
+                form.CloseButtonClick();
+            } else {
+                form.contactCancelClick();
+            }
+        };
+        form.RunTestButtonClick();
+        fixture.host.onMessages = nullptr;
+        ASSERT_TRUE(done);
+        EXPECT_FALSE(form.RunActive());
+        const auto lines = fixture.machine.LogLines();
+        EXPECT_EQ(CountLine(lines, "start Plover tool "), 0u);
+        const auto outputs = fixture.machine.debug.Outputs();
+        EXPECT_EQ(std::count(outputs.begin(), outputs.end(), "Starting thread"), 0);
+        if (!close) {
+            EXPECT_EQ(form.StageIndex, 6);
+            EXPECT_TRUE(form.firstImage.visible);
+            EXPECT_FALSE(form.stepsPanel.visible);
+            ExpectButton(form.RunTestButton, {true, true, "Run Test", 255});
+        }
+    }
+}
+
 TEST(Run, ResumedStartRunsByItselfAfterTwelveShortPauses) {
     FormFixture fixture;
     fixture.machine.registry.SetString(RegistryRoot::LocalMachine, "Software\\PloverTool",
