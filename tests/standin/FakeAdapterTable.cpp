@@ -8,19 +8,15 @@ uint32_t SizeOf(const std::vector<AdapterEntry>& table) {
 }
 }  // namespace
 
-AdapterTableAnswer FakeAdapterTable::ProbeSize(uint32_t statedSize) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++probes_;
-    if (!upcoming_.empty()) {
-        table_ = std::move(upcoming_.front());
-        upcoming_.pop_front();
-    }
+// What the table answers a caller whose buffer holds size bytes.
+AdapterTableAnswer FakeAdapterTable::Answer(uint32_t size,
+                                            const std::optional<uint32_t>& failure) const {
     AdapterTableAnswer answer;
-    if (probeFailure_) {
-        answer.result = *probeFailure_;
+    if (failure) {
+        answer.result = *failure;
     } else if (table_.empty()) {
         answer.result = AdapterTableResult::NoData;
-    } else if (statedSize < SizeOf(table_)) {
+    } else if (size < SizeOf(table_)) {
         answer.result = AdapterTableResult::BufferOverflow;
         answer.requiredSize = SizeOf(table_);
     } else {
@@ -30,21 +26,19 @@ AdapterTableAnswer FakeAdapterTable::ProbeSize(uint32_t statedSize) {
     return answer;
 }
 
+AdapterTableAnswer FakeAdapterTable::ProbeSize(uint32_t statedSize) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++probes_;
+    if (!upcoming_.empty()) {
+        table_ = std::move(upcoming_.front());
+        upcoming_.pop_front();
+    }
+    return Answer(statedSize, probeFailure_);
+}
+
 AdapterTableAnswer FakeAdapterTable::Read(uint32_t bufferSize) {
     std::lock_guard<std::mutex> lock(mutex_);
-    AdapterTableAnswer answer;
-    if (readFailure_) {
-        answer.result = *readFailure_;
-    } else if (table_.empty()) {
-        answer.result = AdapterTableResult::NoData;
-    } else if (bufferSize < SizeOf(table_)) {
-        answer.result = AdapterTableResult::BufferOverflow;
-        answer.requiredSize = SizeOf(table_);
-    } else {
-        answer.result = AdapterTableResult::Success;
-        answer.adapters = table_;
-    }
-    return answer;
+    return Answer(bufferSize, readFailure_);
 }
 
 void FakeAdapterTable::SetTable(std::vector<AdapterEntry> adapters) {

@@ -32,6 +32,9 @@ public:
     int ProbeCount() const;
 
 private:
+    // Called with the mutex held.
+    AdapterTableAnswer Answer(uint32_t size, const std::optional<uint32_t>& failure) const;
+
     mutable std::mutex mutex_;
     std::vector<AdapterEntry> table_;
     std::deque<std::vector<AdapterEntry>> upcoming_;

@@ -1,5 +1,7 @@
 #include "tests/standin/FakeWindows.h"
 
+#include "tests/support/LogLines.h"
+
 namespace plover::standin {
 
 FakeWindows::FakeWindows()
@@ -25,22 +27,6 @@ std::string FakeWindows::LogPath() const { return system.tempPath + "PloverTooll
 
 std::string FakeWindows::LogText() const { return files.Content(LogPath()); }
 
-std::vector<std::string> FakeWindows::LogLines() const {
-    std::vector<std::string> lines;
-    const std::string text = LogText();
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        const size_t close = line.find("] ");
-        if (!line.empty() && line.front() == '[' && close != std::string::npos) {
-            line = line.substr(close + 2);
-        }
-        lines.push_back(line);
-        start = end + 2;
-    }
-    return lines;
-}
+std::vector<std::string> FakeWindows::LogLines() const { return testing::LogLinesOf(LogText()); }
 
 }  // namespace plover::standin

@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Platform.h"
 #include "system/WindowsVersion.h"
+#include "tests/support/LogLines.h"
 
 namespace plover::lab {
 
@@ -72,21 +73,7 @@ public:
     // The log lines written since this machine was made, without their
     // "[timestamp] " prefix.
     std::vector<std::string> NewLogLines() const {
-        const std::string text = LogText().substr(logStart_);
-        std::vector<std::string> lines;
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find("\r\n", start);
-            if (end == std::string::npos) end = text.size();
-            std::string line = text.substr(start, end - start);
-            const size_t close = line.find("] ");
-            if (!line.empty() && line.front() == '[' && close != std::string::npos) {
-                line = line.substr(close + 2);
-            }
-            lines.push_back(line);
-            start = end + 2;
-        }
-        return lines;
+        return testing::LogLinesOf(LogText().substr(logStart_));
     }
 
     std::string ReadFile(const std::string& path) const {
