@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/PageFetcher.h"
+#include "checks/PageFetcher.h"
 #include "engine/Synchronizer.h"
 #include "platform/Clock.h"
 #include "platform/HttpTransport.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/HostPinger.h"
+#include "checks/HostPinger.h"
 #include "platform/Platform.h"
 #include "protocols/IcmpClient.h"
 

@@ -8,9 +8,9 @@
 
 #include "app/FormControl.h"
 #include "app/FormHost.h"
-#include "app/HostPinger.h"
+#include "checks/HostPinger.h"
 #include "app/MessageForm.h"
-#include "app/PageFetcher.h"
+#include "checks/PageFetcher.h"
 #include "app/PageService.h"
 #include "app/PingService.h"
 #include "checks/FirewallOperations.h"
