@@ -52,6 +52,9 @@ if [ ! -f "$WINEPREFIX/.plover-lab-ready" ]; then
     "$wine" wineboot -i >/dev/null 2>&1
     "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d plover /f >/dev/null 2>&1
     "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v plover /d 800x600 /f >/dev/null 2>&1
+    # A Windows machine whose browser uses no proxy.
+    "$wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings' \
+        /v ProxyEnable /t REG_DWORD /d 0 /f >/dev/null 2>&1
     /usr/lib/wine/wineserver64 -w
     touch "$WINEPREFIX/.plover-lab-ready"
 fi
