@@ -8,17 +8,18 @@
 
 #include "app/FormControl.h"
 #include "app/FormHost.h"
-#include "checks/HostPinger.h"
 #include "app/MessageForm.h"
-#include "checks/PageFetcher.h"
 #include "app/PageService.h"
 #include "app/PingService.h"
 #include "checks/FirewallOperations.h"
+#include "checks/HostPinger.h"
+#include "checks/PageFetcher.h"
 #include "engine/ComputationalThread.h"
 #include "engine/RunDisplay.h"
 #include "engine/Synchronizer.h"
 #include "platform/Platform.h"
 #include "system/ResumeState.h"
+#include "system/Winsock.h"
 
 namespace plover {
 
@@ -29,6 +30,7 @@ struct MainFormParts {
     Synchronizer& synchronizer;
     TFirewallOperations& FirewallOperations;
     SettingsSnapshot& snapshot;
+    WinsockRegTexts& regTexts;
     TMessageForm& MessageForm;
 };
 
@@ -67,8 +69,9 @@ public:
     std::string ProviderDnsServers;
     std::string ContactSupportText;
     std::string RouterMessageText;
-    std::string Winsock2RegText;
-    std::string WinsockRegText;
+    // The process-wide texts the Winsock reset imports.
+    std::string& Winsock2RegText;
+    std::string& WinsockRegText;
     bool WasRestartedFlag = false;
     bool RestartAcceptedFlag = false;
     std::atomic<bool> FirewallWasDisabled{false};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,6 +37,9 @@ public:
     virtual bool SeekToStart() = 0;
     // Reads from the current position to the end of the file.
     virtual std::optional<std::string> ReadToEnd() = 0;
+    // Reads from the current position to the end of the file, but never more
+    // than limit bytes.
+    virtual std::optional<std::string> ReadAtMost(size_t limit) = 0;
     // Writes all bytes at the current position in one write.
     virtual bool Write(std::string_view bytes) = 0;
     // Ends the file at the current position.

@@ -36,7 +36,8 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
 
     // Process-wide objects: they live until the process ends.
     SettingsSnapshot snapshot;
-    TNetworkSettings NetworkSettings(os, snapshot);
+    WinsockRegTexts regTexts;
+    TNetworkSettings NetworkSettings(os, snapshot, regTexts);
     TFirewallOperations FirewallOperations(os);
 
     TMessageForm MessageForm;
@@ -44,7 +45,7 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     ContactDialogView contactView(instance, MessageForm);
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
-        MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, MessageForm});
+        MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, regTexts, MessageForm});
     ProcessObjects objects{os, PloverMainForm, NetworkSettings, FirewallOperations};
     PloverMainForm.SetStageSlots(stages(objects));
 
