@@ -142,9 +142,8 @@ TEST_P(WinsockCommands, RedirectionsLandInTheTemporaryFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockCommands,
-                         ::testing::Values("PloverCmdTest", "Plover Cmd Test",
-                                           "Plover&Cmd(%PLOVER_INJECT%)!^",
-                                           "Plover%PLOVER_INJECT%"));
+                         ::testing::Values("PloverCmdTest", "Plover Cmd Test", "Plover&Cmd(100%)!^",
+                                           "Plover%TEMP%"));
 
 // Why the folder is quoted: unquoted, the blank splits the file argument
 // and reg.exe imports nothing.
@@ -161,27 +160,27 @@ TEST(WinsockCommandsUnquoted, ABlankInThePathBreaksTheImport) {
     DeleteTestKeys();
 }
 
-// Why such a folder stays out of the line: a variable in its name expands
-// even inside quotes and runs what it holds. Named in full, as a blank-free
-// folder always was, it makes a folder of its own; run in it, nothing.
-TEST(WinsockCommandsInjection, AVariableInTheFolderNameRunsNothing) {
+// Why such a folder stays out of the line: named in full, as a blank-free
+// folder always was, its "&" ends the import and starts a command of the
+// folder's choosing ("md", which takes ";" between its arguments). Run in the
+// folder with bare file names, nothing but the import runs.
+TEST(WinsockCommandsInjection, AFolderNameRunsNothingOfItsOwn) {
     PLOVER_REQUIRE_LAB("full");
-    const std::string folder = TempPath() + "Plover%PLOVER_INJECT%\\";
+    const std::string folder = TempPath() + "Plover&md;PloverInjected\\";
     const std::string injected = TempPath() + "PloverInjected";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) ||
                 GetLastError() == ERROR_ALREADY_EXISTS);
-    RemoveDirectoryA(injected.c_str());
-    SetEnvironmentVariableA("PLOVER_INJECT", ("&md \"" + injected + "\"&").c_str());
+    DeleteTestKeys();
     WriteFile(folder + WinsockRegFile, Export4);
 
     ASSERT_TRUE(RunHidden(WinsockResetSteps(folder)[3].command));
     EXPECT_FALSE(FileExists(injected));
     EXPECT_EQ(ValueOf("WinSock", "Marker"), "one");
 
-    ASSERT_TRUE(RunHidden("cmd.exe /c reg import " + folder + WinsockRegFile));
-    EXPECT_TRUE(FileExists(injected)) << "the variable did not expand: the test proves nothing";
+    ASSERT_TRUE(RunHidden("cmd.exe /c reg import " + folder + WinsockRegFile, TempPath()));
+    EXPECT_TRUE(FileExists(injected)) << "the folder name ran nothing: the test proves nothing";
 
-    SetEnvironmentVariableA("PLOVER_INJECT", nullptr);
+    RemoveDirectoryA((injected + "\\" + WinsockRegFile).c_str());
     RemoveDirectoryA(injected.c_str());
     DeleteFileA((folder + WinsockRegFile).c_str());
     RemoveDirectoryA(folder.c_str());
