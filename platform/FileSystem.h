@@ -12,6 +12,7 @@ namespace plover {
 enum class FileAccess { Read, ReadWrite };
 
 // What other openers of the same file are allowed while this handle is open.
+// None lets them delete or rename it.
 enum class FileShare {
     None,       // nobody else may open it
     Read,       // others may read, nobody else may write ("denying writers")

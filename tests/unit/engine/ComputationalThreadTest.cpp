@@ -124,11 +124,10 @@ TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
     Run(thread);
 
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
-    EXPECT_EQ(display.Operations(),
-              (std::vector<std::string>{"StageCompleted", "ShowRouterMessage", "StageCompleted"}));
-    EXPECT_EQ(
-        machine.LogLines(),
-        (std::vector<std::string>{"synchronize step ", "synchronize step ", "Exiting thread "}));
+    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
+                                                            "StageCompleted"}));
+    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ", "synchronize step ",
+                                                            "Exiting thread "}));
     EXPECT_EQ(thread.StageNumber, 7);
 }
 
