@@ -4,27 +4,9 @@
 
 #include <functional>
 
-#include "app/PloverMainForm.h"
-#include "checks/BrowserSettings.h"
-#include "checks/FirewallOperations.h"
-#include "checks/IspSettings.h"
-#include "checks/LocalConnection.h"
-#include "engine/ComputationalThread.h"
-#include "netsettings/NetworkSettings.h"
-#include "platform/Platform.h"
+#include "app/ProgramStages.h"
 
 namespace plover::win32 {
-
-// The objects that live for the whole process; the stages use them.
-struct ProcessObjects {
-    const Platform& os;
-    TPloverMainForm& PloverMainForm;
-    TNetworkSettings& NetworkSettings;
-    TLocalConnection& LocalConnection;
-    TISPSettings& ISPSettings;
-    TFirewallOperations& FirewallOperations;
-    TBrowserSettings& BrowserSettings;
-};
 
 // What the entry point hands the wizard: the stage bodies of every run, built
 // once the window and the process-wide objects exist.

@@ -82,5 +82,5 @@ StageSlots Scene(const std::string& scene) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     std::string scene = commandLine ? commandLine : "";
     while (!scene.empty() && scene.back() == ' ') scene.pop_back();
-    return win32::RunWizard(instance, [&](win32::ProcessObjects&) { return Scene(scene); });
+    return win32::RunWizard(instance, [&](ProcessObjects&) { return Scene(scene); });
 }

@@ -1,0 +1,182 @@
+// Times the program's own checks in process, as the diagnostic thread runs
+// them: echo requests through the window's ping service (request, reply,
+// log line) and through the echo client alone, DNS lookups with a new query
+// component each, page fetches through the window's page component (a
+// worker thread, WinInet, the outcome handed to the window's thread). Runs
+// only inside a lab namespace made by scripts/bench.sh, against its peers.
+//
+//   plover_check_timings.exe COUNT ECHO_HOST DNS_SERVER NAME ADDRESS PAGE_HOST TITLE
+// Prints one line per check, "CHECK first_us us us ...": the first call
+// apart (it pays for the libraries' start), then COUNT timed calls. Every
+// call's answer is verified; a wrong one ends the program with status 1.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/PageService.h"
+#include "app/PingService.h"
+#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Platform.h"
+#include "protocols/DnsQuery.h"
+#include "protocols/IcmpClient.h"
+
+namespace {
+
+using namespace plover;
+
+constexpr int MaxCount = 1000;
+constexpr DWORD WorkLimitMilliseconds = 300000;
+
+LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (win32::Win32Synchronizer::Handle(message, lParam)) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateMessageWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &MessageWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "PloverCheckTimings";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "PloverCheckTimings", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           windowClass.hInstance, nullptr);
+}
+
+double Microseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    static const double perSecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / perSecond;
+}
+
+// Runs one check count + 1 times and prints its line; false at the first
+// wrong answer.
+bool Time(const char* name, int count, const std::function<std::string()>& check) {
+    std::string line = name;
+    for (int call = 0; call <= count; ++call) {
+        LARGE_INTEGER before, after;
+        QueryPerformanceCounter(&before);
+        const std::string wrong = check();
+        QueryPerformanceCounter(&after);
+        if (!wrong.empty()) {
+            std::printf("%s: call %d: %s\n", name, call, wrong.c_str());
+            return false;
+        }
+        char sample[32];
+        std::snprintf(sample, sizeof sample, " %.1f", Microseconds(before, after));
+        line += sample;
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+struct Targets {
+    int count = 0;
+    std::string echoHost, dnsServer, name, address, pageHost, title;
+};
+
+bool RunChecks(const Platform& os, Synchronizer& windowThread, const Targets& targets) {
+    PingService ping(os);
+    TIdIcmpClient echoClient(os.sockets, os.clock);
+    echoClient.Host = targets.echoHost;
+    echoClient.ReceiveTimeout = PingService::WindowReceiveTimeout;
+    PageService page(os.http, windowThread, os.clock);
+
+    return Time("echo-ping-host", targets.count,
+                [&]() -> std::string {
+                    return ping.PingHost(targets.echoHost) ? "" : "no echo reply";
+                }) &&
+           Time("echo-client", targets.count,
+                [&]() -> std::string {
+                    echoClient.PingOnce();
+                    return echoClient.LastReply.Status == ReplyStatusKind::StatusEcho
+                               ? ""
+                               : "no echo reply";
+                }) &&
+           Time("dns-lookup", targets.count,
+                [&]() -> std::string {
+                    TclDnsQuery query(os.sockets, os.clock);
+                    query.DnsServer = targets.dnsServer;
+                    query.Port = 53;
+                    query.TimeOut = 7000;
+                    query.IsRecursiveDesired = true;
+                    query.ResolveIP(targets.name);
+                    if (query.Hosts.empty()) return "no address record";
+                    return query.Hosts.front().IPAddress == targets.address
+                               ? ""
+                               : "answered " + query.Hosts.front().IPAddress;
+                }) &&
+           Time("page-fetch", targets.count, [&]() -> std::string {
+               const std::string text = page.FetchPage(targets.pageHost);
+               return text.find(targets.title) != std::string::npos ? "" : "page text: " + text;
+           });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 8) {
+        std::fprintf(stderr, "usage: %s COUNT ECHO_HOST DNS_SERVER NAME ADDRESS PAGE_HOST TITLE\n",
+                     argv[0]);
+        return 2;
+    }
+    Targets targets;
+    targets.count = std::atoi(argv[1]);
+    if (targets.count < 1 || targets.count > MaxCount) {
+        std::fprintf(stderr, "COUNT: 1 to %d\n", MaxCount);
+        return 2;
+    }
+    targets.echoHost = argv[2];
+    targets.dnsServer = argv[3];
+    targets.name = argv[4];
+    targets.address = argv[5];
+    targets.pageHost = argv[6];
+    targets.title = argv[7];
+
+    win32::Win32Platform platform;
+    win32::Win32Synchronizer synchronizer;
+    const HWND window = CreateMessageWindow();
+    if (!window) return 1;
+    synchronizer.Attach(window, GetCurrentThreadId());
+
+    // The checks run on a thread of their own, as on the diagnostic thread;
+    // this one is the window's thread and hands the page events on.
+    std::atomic<bool> done{false};
+    std::atomic<bool> passed{false};
+    std::thread checks([&] {
+        try {
+            passed = RunChecks(platform.Os(), synchronizer, targets);
+        } catch (const std::exception& error) {
+            std::printf("error: %s\n", error.what());
+        } catch (...) {
+            std::printf("error: unknown\n");
+        }
+        done = true;
+        PostMessageA(window, WM_NULL, 0, 0);
+    });
+    const DWORD start = GetTickCount();
+    while (!done && GetTickCount() - start < WorkLimitMilliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    if (!done) {
+        std::printf("error: the checks passed their limit of %lu ms\n",
+                    static_cast<unsigned long>(WorkLimitMilliseconds));
+        std::fflush(stdout);
+        ExitProcess(1);
+    }
+    checks.join();
+    synchronizer.Detach();
+    DestroyWindow(window);
+    return passed ? 0 : 1;
+}

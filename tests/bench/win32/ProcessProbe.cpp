@@ -1,0 +1,97 @@
+// Looks at another program of the same Wine session from the inside, as a
+// Windows tool would.
+//   plover_process_probe.exe memory EXE   the working set of the running EXE:
+//                                         "working_set_kib=N peak_kib=N private_kib=N"
+//   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
+//                                         waits up to 10 s for it to end
+#include <windows.h>
+// psapi.h and tlhelp32.h need windows.h first.
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+std::vector<DWORD> ProcessesNamed(const std::string& exe) {
+    std::vector<DWORD> found;
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exe.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    }
+    return found;
+}
+
+int Memory(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!process ||
+        !GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters)) {
+        std::fprintf(stderr, "no memory counters for process %lu (error %lu)\n",
+                     static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
+    std::printf("working_set_kib=%llu peak_kib=%llu private_kib=%llu\n",
+                static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
+                static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024),
+                static_cast<unsigned long long>(counters.PrivateUsage / 1024));
+    return 0;
+}
+
+BOOL CALLBACK CloseWindowOf(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == static_cast<DWORD>(processId) && IsWindowVisible(window)) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+int Close(DWORD id) {
+    Handle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (!process) return 1;
+    EnumWindows(&CloseWindowOf, static_cast<LPARAM>(id));
+    return WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s memory|close EXE\n", argv[0]);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const auto processes = ProcessesNamed(argv[2]);
+    if (processes.size() != 1) {
+        std::fprintf(stderr, "%zu processes named %s\n", processes.size(), argv[2]);
+        return 1;
+    }
+    if (command == "memory") return Memory(processes.front());
+    if (command == "close") return Close(processes.front());
+    std::fprintf(stderr, "no command '%s'\n", command.c_str());
+    return 2;
+}
