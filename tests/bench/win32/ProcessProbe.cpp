@@ -1,7 +1,7 @@
 // Looks at another program of the same Wine session from the inside, as a
 // Windows tool would.
 //   plover_process_probe.exe memory EXE   the working set of the running EXE:
-//                                         "working_set_kib=N peak_kib=N private_kib=N"
+//                                         "working_set_kib=N peak_kib=N"
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -54,10 +54,9 @@ int Memory(DWORD id) {
                      static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
         return 1;
     }
-    std::printf("working_set_kib=%llu peak_kib=%llu private_kib=%llu\n",
+    std::printf("working_set_kib=%llu peak_kib=%llu\n",
                 static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
-                static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024),
-                static_cast<unsigned long long>(counters.PrivateUsage / 1024));
+                static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024));
     return 0;
 }
 
