@@ -54,8 +54,8 @@ std::vector<HostsEntry> MatchingHostsEntries(std::string_view text, std::string_
 }
 
 std::optional<std::string> ReadHostsFile(const Platform& os, const std::string& path) {
-    auto file = os.files.Open(path, FileAccess::Read, FileShare::ReadWrite,
-                              FileDisposition::OpenExisting);
+    auto file =
+        os.files.Open(path, FileAccess::Read, FileShare::ReadWrite, FileDisposition::OpenExisting);
     if (!file) return std::nullopt;
     const auto size = file->SeekToEnd();
     if (!size || *size > HostsFileReadLimit || !file->SeekToStart()) return std::nullopt;

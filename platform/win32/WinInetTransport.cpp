@@ -5,7 +5,11 @@
 #include <wininet.h>
 // clang-format on
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/UniqueResource.h"
@@ -22,6 +26,93 @@ struct InternetHandleTraits {
 using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
 
 constexpr DWORD TransferBufferSize = 4096;
+
+// Ends a transfer at its time limit. WinInet's own time-outs bound each wait
+// for the network but not a server that answers a byte at a time, and
+// Windows does not always keep to its connect time-out; so once the limit
+// has passed, the request in hand is closed from this watch's thread, which
+// makes a call blocked on it return at once.
+class TransferDeadline {
+public:
+    explicit TransferDeadline(DWORD limitMilliseconds)
+        : thread_([this, limitMilliseconds] { Watch(limitMilliseconds); }) {}
+    ~TransferDeadline() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            over_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    TransferDeadline(const TransferDeadline&) = delete;
+    TransferDeadline& operator=(const TransferDeadline&) = delete;
+
+    // Puts the request under watch; false when the time is up already.
+    bool Hold(HINTERNET request) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (passed_) return false;
+        held_ = request;
+        return true;
+    }
+    // Takes the request back; false when the watch has closed it.
+    bool Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool stillOpen = held_ != nullptr;
+        held_ = nullptr;
+        return stillOpen;
+    }
+    bool Passed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return passed_;
+    }
+
+private:
+    void Watch(DWORD limitMilliseconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(limitMilliseconds),
+                           [this] { return over_; })) {
+            return;
+        }
+        passed_ = true;
+        if (held_ != nullptr) ::InternetCloseHandle(held_);
+        held_ = nullptr;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    HINTERNET held_ = nullptr;
+    bool passed_ = false;
+    bool over_ = false;
+    std::thread thread_;  // last: it starts once the fields above exist
+};
+
+// A request handle that the deadline may close: whoever closes it, it is
+// closed once.
+class WatchedRequest {
+public:
+    WatchedRequest(TransferDeadline& deadline, HINTERNET request)
+        : deadline_(deadline), handle_(request), watched_(request && deadline.Hold(request)) {}
+    ~WatchedRequest() {
+        if (watched_ && !deadline_.Release()) handle_.release();
+    }
+    WatchedRequest(const WatchedRequest&) = delete;
+    WatchedRequest& operator=(const WatchedRequest&) = delete;
+
+    // Null also when the time was up before the request was opened.
+    HINTERNET get() const { return watched_ ? handle_.get() : nullptr; }
+
+private:
+    TransferDeadline& deadline_;
+    UniqueInternetHandle handle_;
+    bool watched_;
+};
+
+void SetTimeLimits(HINTERNET root, DWORD limitMilliseconds) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        ::InternetSetOptionA(root, option, &limitMilliseconds, sizeof limitMilliseconds);
+    }
+}
 constexpr DWORD RequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE |
                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
@@ -110,8 +201,8 @@ void OfferToGoOnline(const std::string& url) {
 }
 
 // One request/answer exchange. Returns false when no HTTP status came.
-bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& url,
-              HttpTransfer& transfer, std::string& location) {
+bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& request,
+              const std::string& url, HttpTransfer& transfer, std::string& location) {
     CrackedUrl parts;
     if (!Crack(url, parts)) return false;
     UniqueInternetHandle connection(::InternetConnectA(
@@ -122,9 +213,10 @@ bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& 
     const char* acceptTypes[] = {"text/html, */*", nullptr};
     DWORD flags = RequestFlags;
     if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    UniqueInternetHandle http(::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(),
-                                                 nullptr, nullptr, acceptTypes, flags, 0));
-    if (!http) return false;
+    WatchedRequest http(
+        deadline, ::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(), nullptr,
+                                     nullptr, acceptTypes, flags, 0));
+    if (!http.get()) return false;
     if (request.showGoOnlineMessage) OfferToGoOnline(url);
     if (!::HttpSendRequestA(http.get(), nullptr, 0, nullptr, 0)) return false;
 
@@ -146,10 +238,12 @@ bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& 
             transfer.interrupted = true;
             break;
         }
+        if (deadline.Passed()) break;
         DWORD read = 0;
         if (!::InternetReadFile(http.get(), chunk, sizeof chunk, &read) || read == 0) break;
         transfer.body.append(chunk, read);
     }
+    transfer.timedOut = deadline.Passed();
     return true;
 }
 
@@ -160,12 +254,18 @@ HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
     UniqueInternetHandle root(
         ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!root) return transfer;
+    SetTimeLimits(root.get(), request.timeLimitMilliseconds);
+    TransferDeadline deadline(request.timeLimitMilliseconds);
 
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
         std::string location;
-        if (!Exchange(root.get(), request, url, transfer, location)) return HttpTransfer();
-        if (location.empty() || redirects == MaxRedirects) return transfer;
+        if (!Exchange(root.get(), deadline, request, url, transfer, location)) {
+            HttpTransfer none;
+            none.timedOut = deadline.Passed();
+            return none;
+        }
+        if (location.empty() || redirects == MaxRedirects || deadline.Passed()) return transfer;
         const std::string next = Combine(url, location);
         if (next.empty()) return transfer;
         url = next;
