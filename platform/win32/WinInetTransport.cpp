@@ -5,6 +5,7 @@
 #include <wininet.h>
 // clang-format on
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -27,15 +28,18 @@ using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
 
 constexpr DWORD TransferBufferSize = 4096;
 
-// Ends a transfer at its time limit. WinInet's own time-outs bound each wait
-// for the network but not a server that answers a byte at a time, and
-// Windows does not always keep to its connect time-out; so once the limit
-// has passed, the request in hand is closed from this watch's thread, which
-// makes a call blocked on it return at once.
+// Ends a transfer at its time limit. WinInet's own time-outs, kept to what
+// is left of the limit, bound each wait for the network, and the body is
+// read as it arrives so the limit is looked at between bytes. Windows does
+// not always keep to its connect time-out, so once the limit has passed the
+// request in hand is also closed from this watch's thread, which there makes
+// a call blocked on it return (Wine 8 lets such a call run on to its
+// time-out).
 class TransferDeadline {
 public:
     explicit TransferDeadline(DWORD limitMilliseconds)
-        : thread_([this, limitMilliseconds] { Watch(limitMilliseconds); }) {}
+        : end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMilliseconds)),
+          thread_([this, limitMilliseconds] { Watch(limitMilliseconds); }) {}
     ~TransferDeadline() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -63,7 +67,14 @@ public:
     }
     bool Passed() {
         std::lock_guard<std::mutex> lock(mutex_);
-        return passed_;
+        return passed_ || std::chrono::steady_clock::now() >= end_;
+    }
+    // What is left of the limit, at least a millisecond: WinInet reads a
+    // time-out of 0 as none at all.
+    DWORD Remaining() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end_ - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<DWORD>(left.count()) : 1;
     }
 
 private:
@@ -78,6 +89,7 @@ private:
         held_ = nullptr;
     }
 
+    const std::chrono::steady_clock::time_point end_;
     std::mutex mutex_;
     std::condition_variable wake_;
     HINTERNET held_ = nullptr;
@@ -107,11 +119,18 @@ private:
     bool watched_;
 };
 
-void SetTimeLimits(HINTERNET root, DWORD limitMilliseconds) {
+// WinInet's own time-outs, as long as what is left of the limit. Each
+// handle takes them from its own options, so every handle is given them.
+void SetTimeLimits(HINTERNET handle, DWORD milliseconds) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        ::InternetSetOptionA(root, option, &limitMilliseconds, sizeof limitMilliseconds);
+        ::InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
     }
+}
+
+void SetReceiveLimit(HINTERNET request, DWORD milliseconds) {
+    ::InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds,
+                         sizeof milliseconds);
 }
 constexpr DWORD RequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE |
                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
@@ -209,6 +228,7 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
         root, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
         parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return false;
+    SetTimeLimits(connection.get(), deadline.Remaining());
 
     const char* acceptTypes[] = {"text/html, */*", nullptr};
     DWORD flags = RequestFlags;
@@ -217,6 +237,7 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
         deadline, ::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(), nullptr,
                                      nullptr, acceptTypes, flags, 0));
     if (!http.get()) return false;
+    SetTimeLimits(http.get(), deadline.Remaining());
     if (request.showGoOnlineMessage) OfferToGoOnline(url);
     if (!::HttpSendRequestA(http.get(), nullptr, 0, nullptr, 0)) return false;
 
@@ -239,8 +260,17 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
             break;
         }
         if (deadline.Passed()) break;
+        // Only what has arrived is read, so that a body coming a byte at a
+        // time still passes here between bytes.
+        SetReceiveLimit(http.get(), deadline.Remaining());
+        DWORD available = 0;
+        if (!::InternetQueryDataAvailable(http.get(), &available, 0, 0) || available == 0) break;
         DWORD read = 0;
-        if (!::InternetReadFile(http.get(), chunk, sizeof chunk, &read) || read == 0) break;
+        if (!::InternetReadFile(http.get(), chunk, std::min<DWORD>(available, sizeof chunk),
+                                &read) ||
+            read == 0) {
+            break;
+        }
         transfer.body.append(chunk, read);
     }
     transfer.timedOut = deadline.Passed();
