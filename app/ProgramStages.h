@@ -5,6 +5,7 @@
 #include "checks/FirewallOperations.h"
 #include "checks/IspSettings.h"
 #include "checks/LocalConnection.h"
+#include "checks/NameResolution.h"
 #include "engine/ComputationalThread.h"
 #include "netsettings/NetworkSettings.h"
 #include "platform/Platform.h"
@@ -20,6 +21,7 @@ struct ProcessObjects {
     TISPSettings& ISPSettings;
     TFirewallOperations& FirewallOperations;
     TBrowserSettings& BrowserSettings;
+    TNameResolution& NameResolution;
 };
 
 // The five stages of every run of the shipped program, built on the
