@@ -11,7 +11,7 @@ namespace plover::bench {
 // router and the Internet behind it answering echo, the adapter's DNS server
 // and the reseller's, the two web servers, and the fault of the path.
 namespace lab {
-constexpr const char* AdapterName = "{00000002-0000-0000-0000-4E6574446576}";
+constexpr const char* AdapterName = "{00000003-0000-0000-0000-4E6574446576}";
 constexpr const char* Address = "10.77.0.2";
 constexpr const char* Mask = "255.255.255.0";
 constexpr const char* Gateway = "10.77.0.1";

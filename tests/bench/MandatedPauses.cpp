@@ -46,8 +46,15 @@ PathFigures RunPath(const std::string& path, const std::string& program,
     TLocalConnection LocalConnection(os, NetworkSettings, form);
     TISPSettings ISPSettings(os, form);
     TBrowserSettings BrowserSettings(os);
-    ProcessObjects objects{
-        os, form, NetworkSettings, LocalConnection, ISPSettings, fixture.firewall, BrowserSettings};
+    TNameResolution NameResolution(os, NetworkSettings, form, form, form.ProviderDnsServers);
+    ProcessObjects objects{os,
+                           form,
+                           NetworkSettings,
+                           LocalConnection,
+                           ISPSettings,
+                           fixture.firewall,
+                           BrowserSettings,
+                           NameResolution};
     form.SetStageSlots(BuildStageSlots(objects));
     form.FormShow();
 
