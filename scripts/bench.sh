@@ -1,8 +1,90 @@
 #!/usr/bin/env bash
-# Measures the protocol codecs per message (DNS question build + reply parse,
-# echo request build + reply decode). Not part of the test tiers.
+# What a run costs beyond the pauses the behaviour mandates, side by side
+# with the tools a support engineer would use, in one table (README,
+# "Benchmark"). Not a test tier; runs as root, in lab namespaces only, and
+# takes about a quarter of an hour with the defaults.
+#
+#   scripts/bench.sh [--runs N] [--count N]
+#     --runs N    samples of each run-level and start-up figure (default 3)
+#     --count N   calls of each per-check figure (default 50)
+# Leaves everything in build/bench-results/ (table.txt is the table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S tests/bench -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench -j2
-build/bench/plover_protocol_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
+runs=3 count=50
+while [ $# -gt 0 ]; do
+    case $1 in
+        --runs) runs=$2; shift 2 ;;
+        --count) count=$2; shift 2 ;;
+        *) echo "usage: scripts/bench.sh [--runs N] [--count N]" >&2; exit 2 ;;
+    esac
+done
+[ "$runs" -ge 1 ] && [ "$runs" -le 20 ] && [ "$count" -ge 1 ] && [ "$count" -le 1000 ] ||
+    { echo "bench: --runs 1..20, --count 1..1000" >&2; exit 2; }
+if [ "$(id -u)" -ne 0 ]; then
+    echo "bench: needs root (lab network namespaces)" >&2
+    exit 1
+fi
+started=$(date +%s)
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# The usual tools and the timing helpers; the test tiers need none of them.
+scripts/bootstrap.sh
+tools=(bind9-dnsutils curl hyperfine inotify-tools iputils-ping)
+missing=()
+for p in "${tools[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "bench: installing ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+        { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"; }
+fi
+
+echo "bench: building"
+cmake --preset native >/dev/null
+cmake --build build/native -j2 --target plover_mandated_pauses plover_protocol_bench
+cmake --preset mingw-i686 >/dev/null
+cmake --build build/mingw-i686 -j2 --target PloverTool
+cmake --preset mingw-x86_64 >/dev/null
+lab_targets=()
+[ -f tests/lab/matrix/matrix.sh ] && lab_targets=(PloverToolScenes lab_standins)
+cmake --build build/mingw-x86_64 -j2 --target PloverTool plover_check_timings plover_process_probe \
+    MinimalWindow "${lab_targets[@]}"
+
+out=build/bench-results
+rm -rf "$out"
+mkdir -p "$out/native"
+for preset in mingw-i686 mingw-x86_64; do
+    printf 'size-%s\t%s\n' "$preset" "$(stat -c %s "build/$preset/PloverTool.exe")" >>"$out/sizes.tsv"
+done
+
+echo "bench: codec figures"
+build/native/tests/bench/plover_protocol_bench --benchmark_repetitions=$((runs < 5 ? 5 : runs)) \
+    --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/codecs.json"
+
+echo "bench: mandated pauses of the lab's paths, on the virtual clock"
+# The exe the lab runs carries the branding block the native run reads.
+build/native/tests/bench/plover_mandated_pauses build/mingw-x86_64/PloverTool.exe "$out/native" \
+    healthy proxy-on dead-dns | tee "$out/mandated.txt"
+
+echo "bench: start-up, memory and per-check figures in the benchmark lab"
+bash tests/bench/check-lab.sh "$out" "$runs" "$count"
+
+if [ -f tests/lab/matrix/matrix.sh ]; then
+    for scenario in healthy proxy-on dead-dns; do
+        echo "bench: lab runs of the fault matrix's scenario $scenario"
+        bash tests/bench/run-timing.sh "$out" "$scenario" "$runs"
+    done
+else
+    printf 'error\t%s\n' "the fault matrix's lab (tests/lab/matrix) is not in this tree: no run-level rows" \
+        >>"$out/runs.tsv"
+fi
+
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+{
+    python3 tests/bench/bench-figures.py table "$out"
+    echo
+    echo "Each figure: median [min-max] n=samples. Load average $load_before before, $load_after after"
+    echo "(2 cores: a load above 1 means other work shared the machine and the figures are noisy)."
+    echo "The benchmark took $(($(date +%s) - started)) s."
+} | tee "$out/table.txt"

@@ -2,6 +2,7 @@
 // parsed; an echo request built and a reply decoded.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,14 @@
 #include "protocols/IcmpEcho.h"
 
 namespace {
+
+// Repetitions report their fastest and slowest run beside the median.
+double Fastest(const std::vector<double>& runs) {
+    return *std::min_element(runs.begin(), runs.end());
+}
+double Slowest(const std::vector<double>& runs) {
+    return *std::max_element(runs.begin(), runs.end());
+}
 
 std::vector<uint8_t> FromHex(const std::string& hex) {
     std::vector<uint8_t> bytes;
@@ -45,7 +54,9 @@ void DnsQueryBuildAndReplyParse(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(DnsQueryBuildAndReplyParse);
+BENCHMARK(DnsQueryBuildAndReplyParse)
+    ->ComputeStatistics("min", &Fastest)
+    ->ComputeStatistics("max", &Slowest);
 
 void IcmpRequestBuildAndReplyDecode(benchmark::State& state) {
     std::vector<uint8_t> datagram = FromHex("4500004800000000400100007f0000017f000001");
@@ -60,7 +71,9 @@ void IcmpRequestBuildAndReplyDecode(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(IcmpRequestBuildAndReplyDecode);
+BENCHMARK(IcmpRequestBuildAndReplyDecode)
+    ->ComputeStatistics("min", &Fastest)
+    ->ComputeStatistics("max", &Slowest);
 
 }  // namespace
 

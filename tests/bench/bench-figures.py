@@ -1,0 +1,277 @@
+#!/usr/bin/env python3
+"""The benchmark's arithmetic and its one table.
+
+    bench-figures.py run STAMPS CLICKS
+        one timed lab run: "wall_ms=N click_to_handler_ms=N rss_kib=N anonymous_kib=N"
+        from the stamped log lines (log-stamper.py) and the driver's clicks
+    bench-figures.py same-path NATIVE_LOG LAB_LOG
+        whether the lab run took the path whose pauses were summed: the lines
+        from "start plover tool" to "Exiting thread", without time stamps
+    bench-figures.py table DIR
+        the table from DIR/*.tsv, DIR/mandated.txt and DIR/codecs.json
+"""
+import json
+import os
+import statistics
+import sys
+
+RUN_START = "start plover tool"
+RUN_END = "Exiting thread"
+
+
+def run_figures(stamps_path, clicks_path):
+    lines = []
+    with open(stamps_path, encoding="latin-1") as f:
+        for line in f:
+            stamp, _, text = line.rstrip("\n").partition("\t")
+            lines.append((int(stamp), text))
+    clicks = []
+    if os.path.exists(clicks_path):
+        with open(clicks_path) as f:
+            clicks = [int(line.split()[0]) for line in f if line.strip()]
+    start = next((stamp for stamp, text in lines if text.startswith(RUN_START)), None)
+    if start is None:
+        return "error=no-run-started"
+    end = next((stamp for stamp, text in lines if stamp >= start and text.startswith(RUN_END)), None)
+    if end is None:
+        return "error=no-exiting-thread"
+    memory = next((text for stamp, text in lines if stamp >= end and text.startswith("#memory")), "")
+    click = max((c for c in clicks if c <= start), default=None)
+    if click is None:
+        return "error=no-click-before-run"
+    wall = (end - click) / 1e6
+    latency = (start - click) / 1e6
+    return f"wall_ms={wall:.1f} click_to_handler_ms={latency:.1f} {memory.replace('#memory ', '')}".strip()
+
+
+def run_lines(path):
+    with open(path, encoding="latin-1") as f:
+        lines = [line.rstrip("\r\n") for line in f]
+    lines = [line.split("] ", 1)[1] if line.startswith("[") and "] " in line else line
+             for line in lines]
+    try:
+        first = next(i for i, line in enumerate(lines) if line.startswith(RUN_START))
+        last = next(i for i in range(first, len(lines)) if lines[i].startswith(RUN_END))
+    except StopIteration:
+        return None
+    return lines[first:last + 1]
+
+
+def same_path(native_path, lab_path):
+    native, lab = run_lines(native_path), run_lines(lab_path)
+    if native is None or lab is None:
+        return "differs: a log without a whole run"
+    for number, (a, b) in enumerate(zip(native, lab), start=1):
+        if a != b:
+            return f"differs at line {number}: native '{a}', lab '{b}'"
+    if len(native) != len(lab):
+        return f"differs: {len(native)} native lines, {len(lab)} in the lab"
+    return f"same {len(native)} lines"
+
+
+# --- the table ---------------------------------------------------------------------
+
+def read_tsv(path):
+    figures = {}
+    if not os.path.exists(path):
+        return figures
+    with open(path) as f:
+        for line in f:
+            name, _, values = line.rstrip("\n").partition("\t")
+            figures.setdefault(name, []).append(values)
+    return figures
+
+
+def numbers(figures, name):
+    values = []
+    for entry in figures.get(name, []):
+        for word in entry.split():
+            try:
+                values.append(float(word))
+            except ValueError:
+                pass
+    return values
+
+
+def spread(values, unit="", digits=1):
+    if not values:
+        return "-"
+    median = statistics.median(values)
+    return (f"{median:.{digits}f}{unit} [{min(values):.{digits}f}-{max(values):.{digits}f}]"
+            f" n={len(values)}")
+
+
+def median(values):
+    return statistics.median(values) if values else None
+
+
+def verdict(ok):
+    return "-" if ok is None else ("met" if ok else "MISSED")
+
+
+def key_values(text):
+    pairs = {}
+    for word in text.split():
+        key, _, value = word.partition("=")
+        pairs[key] = value
+    return pairs
+
+
+def print_table(title, header, rows):
+    widths = [max(len(str(row[i])) for row in [header] + rows) for i in range(len(header))]
+    print(f"\n{title}")
+    line = "  ".join(h.ljust(w) for h, w in zip(header, widths))
+    print(line)
+    print("-" * len(line))
+    for row in rows:
+        print("  ".join(str(c).ljust(w) for c, w in zip(row, widths)))
+
+
+def table(folder):
+    checks = read_tsv(os.path.join(folder, "check-lab.tsv"))
+    runs = read_tsv(os.path.join(folder, "runs.tsv"))
+    sizes = read_tsv(os.path.join(folder, "sizes.tsv"))
+    mandated = {}
+    if os.path.exists(os.path.join(folder, "mandated.txt")):
+        with open(os.path.join(folder, "mandated.txt")) as f:
+            for line in f:
+                name, _, rest = line.partition(" ")
+                mandated[name] = key_values(rest)
+
+    # Runs.
+    rows = []
+    for scenario, label in (("healthy", "healthy run"), ("proxy-on", "proxy repair"),
+                            ("dead-dns", "reseller-DNS repair")):
+        walls = numbers(runs, f"wall-{scenario}")
+        m = mandated.get(scenario, {})
+        pauses = float(m["pauses_ms"]) if "pauses_ms" in m else None
+        timeouts = float(m.get("timeouts_ms", 0)) if m else None
+        paths = runs.get(f"path-{scenario}", [])
+        path_note = "; ".join(sorted(set(paths))) if paths else "-"
+        if walls and pauses is not None:
+            expected = pauses + timeouts
+            wall = median(walls)
+            over = wall - expected
+            ratio = wall / expected
+            ok = over <= max(0.02 * expected, 300) if scenario == "healthy" else None
+            rows.append([label, spread(walls, " ms", 0), f"{pauses:.0f} ms",
+                         f"{timeouts:.0f} ms", f"{over:+.0f} ms", f"{ratio:.3f}",
+                         verdict(ok) if scenario == "healthy" else "(shown)", path_note])
+        else:
+            rows.append([label, spread(walls, " ms", 0),
+                         f"{pauses:.0f} ms" if pauses is not None else "-",
+                         f"{timeouts:.0f} ms" if timeouts is not None else "-", "-", "-",
+                         "not measured", path_note])
+    print_table("Runs in the lab: real PloverTool.exe under Wine, click to \"Exiting thread\"",
+                ["path", "wall", "mandated pauses", "time-outs", "overhead", "ratio",
+                 "target <=2% or 300 ms", "lab log vs. native path"], rows)
+    clicks = numbers(runs, "click-to-handler")
+    if clicks:
+        print(f"  click to the handler's first log line: {spread(clicks, ' ms')}")
+
+    # Checks.
+    rows = []
+    for check, label, tool, target in (
+            ("echo-ping-host", "echo, PingHost (reply + log line)", "ping", 2.0),
+            ("echo-client", "echo, echo client alone", "ping", 2.0),
+            ("dns-lookup", "DNS lookup, new query component", "dig", 1.0),
+            ("page-fetch", "page fetch, page component", "curl", 5.0)):
+        ours = numbers(checks, f"check-{check}")
+        first = numbers(checks, f"check-{check}-first")
+        process = numbers(checks, f"tool-{tool}-process")
+        own = numbers(checks, f"tool-{tool}-own")
+        ok = None
+        if ours and process:
+            ok = median(ours) <= target and median(ours) <= median(process)
+        rows.append([label, spread(ours, " ms", 3), f"{first[0]:.1f} ms" if first else "-",
+                     tool, spread(process, " ms", 2), spread(own, " ms", 3),
+                     f"{median(ours) / median(process):.2f}" if ours and process else "-",
+                     f"{median(ours) / median(own):.1f}" if ours and own and median(own) else "-",
+                     f"<= {target:g} ms, <= tool", verdict(ok)])
+    print_table("Checks in process under Wine in the lab, beside the usual tool (same lab, same peers)",
+                ["check", "PloverTool", "first call", "tool", "tool, whole process",
+                 "tool's own figure", "ours/process", "ours/own", "target", ""], rows)
+
+    # Start.
+    rows = []
+    for kind in ("cold", "warm"):
+        ours = numbers(checks, f"start-{kind}-PloverTool")
+        trivial = numbers(checks, f"start-{kind}-MinimalWindow")
+        ok = (median(ours) <= 300) if kind == "warm" and ours else None
+        rows.append([kind, spread(ours, " ms", 0), spread(trivial, " ms", 0),
+                     f"{median(ours) / median(trivial):.2f}" if ours and trivial else "-",
+                     "<= 300 ms" if kind == "warm" else "", verdict(ok) if kind == "warm" else ""])
+    print_table("Start to window under Wine (process start to the window mapped on Xvfb)",
+                ["start", "PloverTool.exe", "trivial window", "ratio", "target", ""], rows)
+    creation = numbers(checks, "prefix-creation")
+    if creation:
+        print(f"  (a new prefix itself took {creation[0] / 1000:.1f} s to create; cold starts use copies of it)")
+
+    # Size and memory.
+    rows = []
+    for preset, label in (("mingw-i686", "PloverTool.exe, i686 (shipped)"),
+                          ("mingw-x86_64", "PloverTool.exe, x86_64 (Wine)")):
+        size = numbers(sizes, f"size-{preset}")
+        rows.append([label, f"{size[0] / 1024:.0f} KiB" if size else "-", "< 2048 KiB",
+                     verdict(size[0] < 2 * 1024 * 1024 if size else None)])
+    ws = numbers(checks, "working-set-welcome-PloverTool")
+    ws_trivial = numbers(checks, "working-set-welcome-MinimalWindow")
+    rss = numbers(checks, "rss-welcome-PloverTool")
+    anon = numbers(checks, "rss-anonymous-welcome-PloverTool")
+    anon_trivial = numbers(checks, "rss-anonymous-welcome-MinimalWindow")
+    after = numbers(runs, "rss-after-run")
+    after_anon = numbers(runs, "rss-anonymous-after-run")
+    rows.append(["working set at welcome (GetProcessMemoryInfo)", spread(ws, " KiB", 0), "< 10240 KiB",
+                 verdict(median(ws) < 10240 if ws else None)])
+    rows.append(["  the trivial window, same prefix", spread(ws_trivial, " KiB", 0), "", ""])
+    rows.append(["  PloverTool less the trivial window",
+                 f"{median(ws) - median(ws_trivial):.0f} KiB" if ws and ws_trivial else "-",
+                 "< 10240 KiB",
+                 verdict(median(ws) - median(ws_trivial) < 10240 if ws and ws_trivial else None)])
+    rows.append(["RSS at welcome (/proc), of it anonymous", spread(rss, " KiB", 0) + ", " +
+                 spread(anon, " KiB", 0), "", ""])
+    rows.append(["  the trivial window, anonymous", spread(anon_trivial, " KiB", 0), "", ""])
+    rows.append(["RSS after a whole healthy run, of it anonymous",
+                 spread(after, " KiB", 0) + ", " + spread(after_anon, " KiB", 0), "< 10240 KiB",
+                 verdict(median(after) < 10240 if after else None)])
+    print_table("Size and memory", ["figure", "value", "target", ""], rows)
+
+    # Codecs.
+    rows = []
+    codecs_path = os.path.join(folder, "codecs.json")
+    if os.path.exists(codecs_path):
+        with open(codecs_path) as f:
+            benchmarks = json.load(f).get("benchmarks", [])
+        for name in sorted({b["run_name"] for b in benchmarks}):
+            stat = {b.get("aggregate_name"): b for b in benchmarks
+                    if b["run_name"] == name and b.get("run_type") == "aggregate"}
+            if "median" in stat:
+                rows.append([name, f"{stat['median']['real_time']:.0f} ns "
+                             f"[{stat['min']['real_time']:.0f}-{stat['max']['real_time']:.0f}]"
+                             if "min" in stat else f"{stat['median']['real_time']:.0f} ns",
+                             f"n={stat['median'].get('repetitions', '')}"])
+    print_table("Codecs, natively (Google Benchmark, per message)", ["codec", "time", "runs"],
+                rows or [["-", "not measured", ""]])
+
+    errors = checks.get("error", []) + runs.get("error", [])
+    if errors:
+        print("\nErrors:")
+        for error in errors:
+            print(f"  {error}")
+
+
+def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "run":
+        print(run_figures(sys.argv[2], sys.argv[3]))
+    elif len(sys.argv) == 4 and sys.argv[1] == "same-path":
+        print(same_path(sys.argv[2], sys.argv[3]))
+    elif len(sys.argv) == 3 and sys.argv[1] == "table":
+        table(sys.argv[2])
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
