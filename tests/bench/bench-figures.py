@@ -192,6 +192,14 @@ def table(folder):
                 ["check", "PloverTool", "first call", "tool", "tool, whole process",
                  "tool's own figure", "ours/process", "ours/own", "target", ""], rows)
 
+    rows = []
+    for part, label in (("part-log-line", "one log line (opened, written, closed)"),
+                        ("part-raw-socket", "a raw ICMP socket opened and closed"),
+                        ("part-udp-socket", "a UDP socket opened and closed"),
+                        ("part-worker-event", "a worker thread handing one event to the window")):
+        rows.append([label, spread(numbers(checks, part), " ms", 3)])
+    print_table("What the checks are made of, in process under Wine", ["part", "time"], rows)
+
     # Start.
     rows = []
     for kind in ("cold", "warm"):

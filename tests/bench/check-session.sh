@@ -149,7 +149,7 @@ WINEPREFIX=$warm timeout 600 "$wine" 'C:\PloverTool\plover_check_timings.exe' "$
 status=${PIPESTATUS[0]}
 while read -r check first samples; do
     case $check in
-        echo-*|dns-*|page-*)
+        echo-*|dns-*|page-*|part-*)
             # Microseconds to milliseconds.
             record "check-$check-first" "$(awk '{printf "%.3f", $1 / 1000}' <<<"$first")"
             record "check-$check" "$(awk '{for (i = 1; i <= NF; i++) printf "%.3f ", $i / 1000}' <<<"$samples")"

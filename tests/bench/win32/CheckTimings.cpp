@@ -2,8 +2,11 @@
 // them: echo requests through the window's ping service (request, reply,
 // log line) and through the echo client alone, DNS lookups with a new query
 // component each, page fetches through the window's page component (a
-// worker thread, WinInet, the outcome handed to the window's thread). Runs
-// only inside a lab namespace made by scripts/bench.sh, against its peers.
+// worker thread, WinInet, the outcome handed to the window's thread). The
+// parts those calls are made of are timed too, to show where the time goes:
+// one log line, a raw and a UDP socket opened and closed, a worker thread
+// that hands one empty event to the window's thread. Runs only inside a lab namespace made by
+// scripts/bench.sh, against its peers.
 //
 //   plover_check_timings.exe COUNT ECHO_HOST DNS_SERVER NAME ADDRESS PAGE_HOST TITLE
 // Prints one line per check, "CHECK first_us us us ...": the first call
@@ -25,6 +28,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "protocols/DnsQuery.h"
 #include "protocols/IcmpClient.h"
+#include "system/Log.h"
 
 namespace {
 
@@ -84,6 +88,28 @@ struct Targets {
     std::string echoHost, dnsServer, name, address, pageHost, title;
 };
 
+// What the checks are made of.
+bool RunParts(const Platform& os, Synchronizer& windowThread, int count) {
+    const auto openAndClose = [&os](bool raw) -> std::string {
+        int error = 0;
+        auto socket = raw ? os.sockets.OpenRawIcmp(error) : os.sockets.OpenUdp(error);
+        return socket ? "" : "no socket, error " + std::to_string(error);
+    };
+    return Time("part-log-line", count,
+                [&]() -> std::string {
+                    WriteLog(os, "bench", "one log line");
+                    return "";
+                }) &&
+           Time("part-raw-socket", count, [&] { return openAndClose(true); }) &&
+           Time("part-udp-socket", count, [&] { return openAndClose(false); }) &&
+           Time("part-worker-event", count, [&]() -> std::string {
+               bool delivered = false;
+               std::thread worker([&] { windowThread.Synchronize([&] { delivered = true; }); });
+               worker.join();
+               return delivered ? "" : "the event never reached the window's thread";
+           });
+}
+
 bool RunChecks(const Platform& os, Synchronizer& windowThread, const Targets& targets) {
     PingService ping(os);
     TIdIcmpClient echoClient(os.sockets, os.clock);
@@ -115,10 +141,13 @@ bool RunChecks(const Platform& os, Synchronizer& windowThread, const Targets& ta
                                ? ""
                                : "answered " + query.Hosts.front().IPAddress;
                 }) &&
-           Time("page-fetch", targets.count, [&]() -> std::string {
-               const std::string text = page.FetchPage(targets.pageHost);
-               return text.find(targets.title) != std::string::npos ? "" : "page text: " + text;
-           });
+           Time("page-fetch", targets.count,
+                [&]() -> std::string {
+                    const std::string text = page.FetchPage(targets.pageHost);
+                    return text.find(targets.title) != std::string::npos ? ""
+                                                                         : "page text: " + text;
+                }) &&
+           RunParts(os, windowThread, targets.count);
 }
 
 }  // namespace
