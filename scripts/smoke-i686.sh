@@ -67,7 +67,7 @@ if [ "${PLOVER_SMOKE_IN_NAMESPACE:-}" != 1 ]; then
     ip netns add "$ns" || exit 1
     ip -n "$ns" link set lo up
     mkdir -p "$out"
-    PLOVER_SMOKE_IN_NAMESPACE=1 ip netns exec "$ns" timeout 2400 bash "$0" "$out"
+    PLOVER_SMOKE_IN_NAMESPACE=1 ip netns exec "$ns" timeout 3600 bash "$0" "$out"
     status=$?
     echo "smoke-i686: screenshots and log in $out"
     exit $status
@@ -120,10 +120,10 @@ temp=$WINEPREFIX/drive_c/users/$(id -un)/Temp
 log=$temp/PloverToollog
 rm -f "$log" "$out"/*.png "$out"/PloverTool.log
 
-wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND is
-    local limit=$1
+wait_for() {  # wait_for SECONDS COMMAND...: true once COMMAND is, false after SECONDS
+    local deadline=$(($(date +%s) + $1))
     shift
-    for _ in $(seq $((limit * 2))); do "$@" && return 0; sleep 0.5; done
+    while [ "$(date +%s)" -lt "$deadline" ]; do "$@" && return 0; sleep 0.5; done
     return 1
 }
 main_window() {  # the wizard's top-level X window (client 440 x 480)
@@ -141,10 +141,10 @@ block_value() { tr -d '\r\n' <"$root/app/resources/branding/$1.txt"; }
 start=$(date +%s)
 "$wine" "$exe" >/dev/null 2>&1 &
 program_pid=$!
-wait_for 900 main_window >/dev/null
+wait_for 1500 main_window >/dev/null
 check window-shown $? "no wizard window after $(since "$start")"
 echo "  (window after $(since "$start"))"
-wait_for 120 has_line "provider block :"
+wait_for 300 has_line "provider block :"
 check branding-read $? "no branding lines in $log"
 has_line "read information"
 check read-information-line $? "no 'read information' line"
@@ -166,7 +166,7 @@ if id=$(main_window); then
     xdotool mousemove $((x + border + 127)) $((y + height - 480 - border + 453)) click 1
 fi
 closing=$(date +%s)
-wait_for 300 gone
+wait_for 600 gone
 check closed-by-close-button $? "still running $(since "$closing") after Close"
 echo "  (ended $(since "$closing") after Close)"
 has_line "close Plover tool"
