@@ -44,16 +44,22 @@ TEST(TickCountExtender, ThreadsRacingAcrossAWrapNeverSeeAFalseOne) {
     // One shared tick source that wraps while four threads read it: a reading
     // that some other thread's newer count overtook must not count as a wrap.
     const std::uint64_t first = 0xFFFFF000u;
-    constexpr int kThreads = 4, kCallsEach = 5000;
+    constexpr int kThreads = 4, kCallsEach = 20000;
     std::atomic<std::uint64_t> source{first};
     TickCountExtender extender;
     std::vector<std::vector<std::uint64_t>> seen(kThreads);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < kCallsEach; ++i)
-                seen[t].push_back(
-                    extender.Next([&] { return static_cast<std::uint32_t>(source.fetch_add(1)); }));
+            for (int i = 0; i < kCallsEach; ++i) {
+                seen[t].push_back(extender.Next([&] {
+                    const auto reading = static_cast<std::uint32_t>(source.fetch_add(1));
+                    // Let other threads store newer counts between this
+                    // reading and its use.
+                    std::this_thread::yield();
+                    return reading;
+                }));
+            }
         });
     }
     for (auto& thread : threads) thread.join();
