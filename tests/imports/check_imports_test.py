@@ -5,9 +5,9 @@ here with the 32-bit cross compiler, and against the two shipped builds.
 Usage: check_imports_test.py [--junit FILE]
   PLOVER_I686_EXE, PLOVER_X86_64_EXE  the shipped builds (default build/*/PloverTool.exe)
 """
-import importlib.util
 import os
 import pathlib
+import runpy
 import shutil
 import subprocess
 import sys
@@ -170,10 +170,8 @@ class ShippedBuilds(unittest.TestCase):
         self.check(shipped("PLOVER_X86_64_EXE", "mingw-x86_64"), "5.2", "5.2")
 
     def test_the_embedded_manifest_names_what_the_program_needs_and_supports(self):
-        spec = importlib.util.spec_from_file_location("check_imports", JUDGE)
-        judge_module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(judge_module)
-        manifest = judge_module.embedded_manifest(shipped("PLOVER_I686_EXE", "mingw-i686"))
+        embedded_manifest = runpy.run_path(str(JUDGE))["embedded_manifest"]
+        manifest = embedded_manifest(shipped("PLOVER_I686_EXE", "mingw-i686"))
         self.assertIsNotNone(manifest, "no manifest resource in the 32-bit program")
         manifest = manifest.decode("utf-8")
         for needed in ('level="requireAdministrator"', 'name="Microsoft.Windows.Common-Controls"',
