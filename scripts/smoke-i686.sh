@@ -112,7 +112,7 @@ if [ ! -f "$WINEPREFIX/.plover-smoke-ready" ]; then
     echo "smoke-i686: creating the 32-bit prefix (minutes under qemu)"
     rm -rf "$WINEPREFIX"
     timeout 1200 "$wine" wineboot -i >/dev/null 2>&1
-    "$WINESERVER" -w
+    timeout 600 "$WINESERVER" -w
     [ -f "$WINEPREFIX/system.reg" ] && touch "$WINEPREFIX/.plover-smoke-ready"
     echo "smoke-i686: prefix ready after $(since "$start")"
 fi
