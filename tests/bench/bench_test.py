@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Tests of the benchmark's own logic: the timing of a lab run from its
+stamped log and clicks, the path comparison, and that the in-memory lab
+computer stays the lab's. Run by ctest in the native build."""
+import importlib.util
+import os
+import re
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+spec = importlib.util.spec_from_file_location("bench_figures", os.path.join(HERE, "bench-figures.py"))
+figures = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(figures)
+
+MS = 1_000_000
+
+
+class TimedRun(unittest.TestCase):
+    def figures_of(self, stamped, clicks):
+        with tempfile.TemporaryDirectory() as folder:
+            stamps_path = os.path.join(folder, "stamps.tsv")
+            clicks_path = os.path.join(folder, "clicks.txt")
+            with open(stamps_path, "w") as f:
+                f.writelines(f"{stamp}\t{text}\n" for stamp, text in stamped)
+            with open(clicks_path, "w") as f:
+                f.writelines(f"{stamp} mousemove 315 453 click 1\n" for stamp in clicks)
+            return dict(word.split("=", 1) for word in figures.run_figures(stamps_path, clicks_path).split())
+
+    def test_a_run_lasts_from_its_click_to_its_own_exiting_thread(self):
+        # A click on the welcome screen earlier, the Run Test click, then a
+        # second run's lines that must not be taken for the first's.
+        result = self.figures_of(
+            [(100 * MS, "read information "), (1012 * MS, " "), (1013 * MS, "start plover tool "),
+             (14_000 * MS, "Exiting thread "), (14_001 * MS, "#memory rss_kib=30000 anonymous_kib=9000"),
+             (20_000 * MS, "start plover tool "), (30_000 * MS, "Exiting thread ")],
+            [50 * MS, 1000 * MS, 19_990 * MS])
+        self.assertEqual(result["wall_ms"], "13000.0")
+        self.assertEqual(result["click_to_handler_ms"], "13.0")
+        self.assertEqual(result["rss_kib"], "30000")
+
+    def test_a_run_that_never_ends_is_no_figure(self):
+        with tempfile.TemporaryDirectory() as folder:
+            stamps = os.path.join(folder, "stamps.tsv")
+            with open(stamps, "w") as f:
+                f.write(f"{5 * MS}\tstart plover tool \n")
+            self.assertEqual(figures.run_figures(stamps, os.path.join(folder, "none")),
+                             "error=no-exiting-thread")
+
+
+class SamePath(unittest.TestCase):
+    def compare(self, native, lab):
+        with tempfile.TemporaryDirectory() as folder:
+            native_path, lab_path = os.path.join(folder, "native.log"), os.path.join(folder, "lab.log")
+            with open(native_path, "w") as f:
+                f.write("\n".join(native) + "\n")
+            with open(lab_path, "w", newline="") as f:
+                f.write("".join(f"[12/9/2026 6:01:0{i % 10} AM] {line}\r\n" for i, line in enumerate(lab)))
+            return figures.same_path(native_path, lab_path)
+
+    RUN = ["start plover tool ", "hardware check ", "synchronize step ", "Exiting thread "]
+
+    def test_the_lab_log_matches_without_its_time_stamps_and_line_ends(self):
+        self.assertEqual(self.compare(["read information "] + self.RUN,
+                                      self.RUN + ["close Plover tool "]), "same 4 lines")
+
+    def test_a_different_line_or_a_missing_one_is_named(self):
+        self.assertIn("line 2", self.compare(self.RUN, [self.RUN[0], "no network adapter found try to repair"]
+                                             + self.RUN[2:]))
+        self.assertIn("differs", self.compare(self.RUN, self.RUN[:1] + self.RUN[2:]))
+
+
+class LabComputerModel(unittest.TestCase):
+    """The in-memory lab computer whose pauses are summed must stay the
+    fault matrix's lab computer: its addresses are read from both."""
+
+    def test_the_model_uses_the_lab_networks_addresses(self):
+        network = os.path.join(ROOT, "tests", "lab", "matrix", "lab-network.sh")
+        if not os.path.exists(network):
+            self.skipTest("the fault matrix's lab is not in this tree")
+        with open(network) as f:
+            shell = f.read()
+        with open(os.path.join(HERE, "LabComputerModel.h")) as f:
+            model = dict(re.findall(r'constexpr const char\* (\w+) = "([^"]*)"', f.read()))
+        lab = dict(re.findall(r"^(LAB_\w+)=\(?([^)\n]*)\)?$", shell, re.M))
+        self.assertEqual(lab["LAB_ADAPTER_DNS"], model["AdapterDns"])
+        self.assertEqual(lab["LAB_RESELLER_DNS"].split(), [model["ResellerDns"], model["SecondResellerDns"]])
+        self.assertEqual(lab["LAB_VENDOR_WEB"], model["VendorWeb"])
+        self.assertEqual(lab["LAB_SEARCH_WEB"], model["SearchWeb"])
+        # The healthy network and the repairs' networks are the standard one.
+        with open(os.path.join(ROOT, "tests", "lab", "matrix", "scenarios.sh")) as f:
+            standard = re.search(r"^network_standard\(\) \{\n(.*?)^\}", f.read(), re.M | re.S).group(1)
+        address = re.search(r"lab_address (\S+)/\d+ (\S+)", standard)
+        self.assertEqual(address.groups(), (model["Address"], model["Gateway"]))
+
+
+if __name__ == "__main__":
+    unittest.main()
