@@ -197,7 +197,7 @@ def table(folder):
                         ("part-raw-socket", "a raw ICMP socket opened and closed"),
                         ("part-udp-socket", "a UDP socket opened and closed"),
                         ("part-worker-event", "a worker thread handing one event to the window")):
-        rows.append([label, spread(numbers(checks, part), " ms", 3)])
+        rows.append([label, spread(numbers(checks, f"check-{part}"), " ms", 3)])
     print_table("What the checks are made of, in process under Wine", ["part", "time"], rows)
 
     # Start.
