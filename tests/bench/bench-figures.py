@@ -3,7 +3,8 @@
 
     bench-figures.py run STAMPS CLICKS
         one timed lab run: "wall_ms=N click_to_handler_ms=N rss_kib=N anonymous_kib=N"
-        from the stamped log lines (log-stamper.py) and the driver's clicks
+        from the stamped log lines (log-stamper.py) and the driver's clicks;
+        the last whole run of the log counts
     bench-figures.py same-path NATIVE_LOG LAB_LOG
         whether the lab run took the path whose pauses were summed: the lines
         from "start plover tool" to "Exiting thread", without time stamps
@@ -29,12 +30,16 @@ def run_figures(stamps_path, clicks_path):
     if os.path.exists(clicks_path):
         with open(clicks_path) as f:
             clicks = [int(line.split()[0]) for line in f if line.strip()]
-    start = next((stamp for stamp, text in lines if text.startswith(RUN_START)), None)
+    # The last whole run: the fault matrix draws its reference screens with
+    # the scene program in the same prefix before a scenario's first run.
+    start = end = begun = None
+    for stamp, text in lines:
+        if text.startswith(RUN_START):
+            begun = stamp
+        elif text.startswith(RUN_END) and begun is not None:
+            start, end, begun = begun, stamp, None
     if start is None:
-        return "error=no-run-started"
-    end = next((stamp for stamp, text in lines if stamp >= start and text.startswith(RUN_END)), None)
-    if end is None:
-        return "error=no-exiting-thread"
+        return "error=no-whole-run"
     memory = next((text for stamp, text in lines if stamp >= end and text.startswith("#memory")), "")
     click = max((c for c in clicks if c <= start), default=None)
     if click is None:
