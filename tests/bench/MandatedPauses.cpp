@@ -6,12 +6,16 @@
 //
 //   plover_mandated_pauses PROGRAM_FILE OUT_DIR PATH...
 //     PROGRAM_FILE  a branded PloverTool.exe: its branding block is the run's
-//     OUT_DIR       each path's log goes to OUT_DIR/PATH.log
+//     OUT_DIR       each path's log goes to OUT_DIR/PATH.log, and to
+//                   OUT_DIR/PATH.pauses one line per log line of the run,
+//                   from "start plover tool" on: "INDEX<TAB>MS<TAB>LINE", MS
+//                   the pauses made before that line was written
 //     PATH          healthy, proxy-on or dead-dns (the matrix's scenario names)
 // Prints one line per path:
 //   PATH pauses_ms=N pump_rounds=N timeouts_ms=N panel=success|failure
 // All pauses count: on these paths every peer answers at once, so no look at
 // a reply or a page ever has to wait.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -27,6 +31,70 @@
 namespace plover {
 namespace {
 
+// The machine's clock, noting for every pause how many log lines stood
+// before it, so that the pauses can be laid beside the lab run's lines.
+class LineTaggedClock : public Clock {
+public:
+    explicit LineTaggedClock(standin::FakeWindows& machine) : machine_(machine) {}
+
+    void Sleep(uint32_t milliseconds) override {
+        const std::string log = machine_.LogText();
+        const auto lines = static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            tagged_.push_back({lines, milliseconds});
+        }
+        machine_.clock.Sleep(milliseconds);
+    }
+    uint32_t TickCount() override { return machine_.clock.TickCount(); }
+    LocalDateTime Now() override { return machine_.clock.Now(); }
+    std::string FormatShortDate(const LocalDateTime& when) override {
+        return machine_.clock.FormatShortDate(when);
+    }
+    std::string FormatLongTime(const LocalDateTime& when) override {
+        return machine_.clock.FormatLongTime(when);
+    }
+
+    void ClearPauses() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        tagged_.clear();
+    }
+    // The pauses made before the log had more than `lines` lines.
+    uint64_t PausedBefore(size_t lines) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        uint64_t sum = 0;
+        for (const auto& [written, milliseconds] : tagged_) {
+            if (written <= lines) sum += milliseconds;
+        }
+        return sum;
+    }
+
+private:
+    standin::FakeWindows& machine_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<size_t, uint32_t>> tagged_;
+};
+
+// The log's lines as a file reader sees them (a message may hold line
+// feeds of its own), without their "[timestamp] " prefix.
+std::vector<std::string> LinesAsWritten(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t close = line.find("] ");
+        if (!line.empty() && line.front() == '[' && close != std::string::npos) {
+            line = line.substr(close + 2);
+        }
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
 struct PathFigures {
     uint64_t pausesMs = 0;    // every fixed pause of the behaviour
     uint64_t pumpRounds = 0;  // of which the 1 ms rounds of PumpMessages
@@ -35,12 +103,22 @@ struct PathFigures {
 };
 
 PathFigures RunPath(const std::string& path, const std::string& program,
-                    const std::string& logFile) {
+                    const std::string& outPrefix) {
     testing::FormFixture fixture;
-    bench::BuildLabComputer(fixture.machine, path);
-    fixture.machine.files.SetContent(fixture.machine.system.executablePath, program);
-    TPloverMainForm& form = fixture.Build();
-    const Platform& os = fixture.machine.Os();
+    standin::FakeWindows& machine = fixture.machine;
+    bench::BuildLabComputer(machine, path);
+    machine.files.SetContent(machine.system.executablePath, program);
+    LineTaggedClock clock(machine);
+    const Platform os{
+        clock,           machine.debug,    machine.files,       machine.registry, machine.processes,
+        machine.system,  machine.adapters, machine.connections, machine.sockets,  machine.http,
+        machine.firewall};
+    TFirewallOperations FirewallOperations(os);
+    fixture.form = std::make_unique<TPloverMainForm>(
+        MainFormParts{os, fixture.host, fixture.host, FirewallOperations, fixture.snapshot,
+                      fixture.regTexts, fixture.messageForm});
+    TPloverMainForm& form = *fixture.form;
+    fixture.host.Attach(form);
 
     TNetworkSettings NetworkSettings(os, fixture.snapshot, fixture.regTexts);
     TLocalConnection LocalConnection(os, NetworkSettings, form);
@@ -52,28 +130,41 @@ PathFigures RunPath(const std::string& path, const std::string& program,
                            NetworkSettings,
                            LocalConnection,
                            ISPSettings,
-                           fixture.firewall,
+                           FirewallOperations,
                            BrowserSettings,
                            NameResolution};
     form.SetStageSlots(BuildStageSlots(objects));
     form.FormShow();
 
-    fixture.machine.clock.ClearPauses();
-    const uint64_t clickedAt = fixture.machine.clock.ElapsedMilliseconds();
+    machine.clock.ClearPauses();
+    const uint64_t clickedAt = machine.clock.ElapsedMilliseconds();
+    clock.ClearPauses();
     form.RunTestButtonClick();
     PathFigures figures;
     if (!fixture.FinishRun()) return figures;
-    const uint64_t elapsed = fixture.machine.clock.ElapsedMilliseconds() - clickedAt;
+    const uint64_t elapsed = machine.clock.ElapsedMilliseconds() - clickedAt;
 
-    for (uint32_t pause : fixture.machine.clock.Pauses()) {
+    for (uint32_t pause : machine.clock.Pauses()) {
         figures.pausesMs += pause;
         if (pause == 1) ++figures.pumpRounds;
     }
     figures.timeoutsMs = elapsed - figures.pausesMs;
     figures.success = form.goodPanel.visible;
 
-    std::ofstream log(logFile, std::ios::binary);
-    for (const std::string& line : fixture.machine.LogLines()) log << line << '\n';
+    const std::vector<std::string> lines = LinesAsWritten(machine.LogText());
+    std::ofstream log(outPrefix + ".log", std::ios::binary);
+    for (const std::string& line : lines) log << line << '\n';
+    std::ofstream profile(outPrefix + ".pauses", std::ios::binary);
+    size_t first = lines.size();
+    for (size_t i = lines.size(); i-- > 0;) {
+        if (lines[i].rfind("start plover tool", 0) == 0) {
+            first = i;
+            break;
+        }
+    }
+    for (size_t i = first; i < lines.size(); ++i) {
+        profile << i - first << '\t' << clock.PausedBefore(i) << '\t' << lines[i] << '\n';
+    }
     return figures;
 }
 
@@ -102,8 +193,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: no path '%s'\n", argv[0], path.c_str());
             return 2;
         }
-        const auto figures =
-            plover::RunPath(path, program, std::string(argv[2]) + "/" + path + ".log");
+        const auto figures = plover::RunPath(path, program, std::string(argv[2]) + "/" + path);
         std::printf("%s pauses_ms=%llu pump_rounds=%llu timeouts_ms=%llu panel=%s\n", path.c_str(),
                     static_cast<unsigned long long>(figures.pausesMs),
                     static_cast<unsigned long long>(figures.pumpRounds),

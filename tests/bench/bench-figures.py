@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """The benchmark's arithmetic and its one table.
 
-    bench-figures.py run STAMPS CLICKS
+    bench-figures.py run STAMPS CLICKS [PAUSES]
         one timed lab run: "wall_ms=N click_to_handler_ms=N rss_kib=N anonymous_kib=N"
         from the stamped log lines (log-stamper.py) and the driver's clicks;
-        the last whole run of the log counts
+        the last whole run of the log counts. With the native path's pauses
+        (plover_mandated_pauses' PATH.pauses) also "overhead_ms=A,B,...": the
+        wall time less the mandated pauses of each part of the run, from the
+        click to "start Plover tool", then to each "synchronize step", then to
+        "Exiting thread"
     bench-figures.py same-path NATIVE_LOG LAB_LOG
         whether the lab run took the path whose pauses were summed: the lines
         from "start plover tool" to "Exiting thread", without time stamps
@@ -20,7 +24,26 @@ RUN_START = "start plover tool"
 RUN_END = "Exiting thread"
 
 
-def run_figures(stamps_path, clicks_path):
+def part_overheads(run, click, pauses_path):
+    """Per part of the run: its wall time less its mandated pauses."""
+    profile = []
+    with open(pauses_path, encoding="latin-1") as f:
+        for line in f:
+            index, milliseconds, text = line.rstrip("\n").split("\t", 2)
+            profile.append((int(index), int(milliseconds), text))
+    if len(profile) != len(run) or any(text != run[i][1] for i, _, text in profile):
+        return None
+    bounds = [(click, 0)]
+    started = False
+    for index, milliseconds, text in profile:
+        if (text.startswith("start Plover tool") and not started) or \
+                text.startswith("synchronize step") or text.startswith(RUN_END):
+            started = started or text.startswith("start Plover tool")
+            bounds.append((run[index][0], milliseconds))
+    return [((b[0] - a[0]) / 1e6) - (b[1] - a[1]) for a, b in zip(bounds, bounds[1:])]
+
+
+def run_figures(stamps_path, clicks_path, pauses_path=None):
     lines = []
     with open(stamps_path, encoding="latin-1") as f:
         for line in f:
@@ -33,20 +56,25 @@ def run_figures(stamps_path, clicks_path):
     # The last whole run: the fault matrix draws its reference screens with
     # the scene program in the same prefix before a scenario's first run.
     start = end = begun = None
-    for stamp, text in lines:
+    for number, (stamp, text) in enumerate(lines):
         if text.startswith(RUN_START):
-            begun = stamp
+            begun = number
         elif text.startswith(RUN_END) and begun is not None:
-            start, end, begun = begun, stamp, None
+            start, end, begun = begun, number, None
     if start is None:
         return "error=no-whole-run"
-    memory = next((text for stamp, text in lines if stamp >= end and text.startswith("#memory")), "")
-    click = max((c for c in clicks if c <= start), default=None)
+    run = [line for line in lines[start:end + 1] if not line[1].startswith("#")]
+    memory = next((text for _, text in lines[end:] if text.startswith("#memory")), "")
+    click = max((c for c in clicks if c <= lines[start][0]), default=None)
     if click is None:
         return "error=no-click-before-run"
-    wall = (end - click) / 1e6
-    latency = (start - click) / 1e6
-    return f"wall_ms={wall:.1f} click_to_handler_ms={latency:.1f} {memory.replace('#memory ', '')}".strip()
+    wall = (lines[end][0] - click) / 1e6
+    latency = (lines[start][0] - click) / 1e6
+    result = f"wall_ms={wall:.1f} click_to_handler_ms={latency:.1f} {memory.replace('#memory ', '')}"
+    if pauses_path:
+        parts = part_overheads(run, click, pauses_path)
+        result += " overhead_ms=" + (",".join(f"{p:.0f}" for p in parts) if parts else "none")
+    return result.strip()
 
 
 def run_lines(path):
@@ -170,6 +198,15 @@ def table(folder):
     print_table("Runs in the lab: real PloverTool.exe under Wine, click to \"Exiting thread\"",
                 ["path", "wall", "mandated pauses", "time-outs", "overhead", "ratio",
                  "target <=2% or 300 ms", "lab log vs. native path"], rows)
+    for scenario, label in (("healthy", "healthy run"), ("proxy-on", "proxy repair"),
+                            ("dead-dns", "reseller-DNS repair")):
+        parts = [[float(v) for v in entry.split()] for entry in runs.get(f"parts-{scenario}", [])
+                 if entry.split()]
+        if parts and all(len(p) == len(parts[0]) for p in parts):
+            names = ["click to thread"] + [f"stage {n}" for n in range(1, len(parts[0]) - 1)] + ["end"]
+            medians = [statistics.median(p[i] for p in parts) for i in range(len(parts[0]))]
+            print(f"  {label}, overhead by part (median ms): " +
+                  ", ".join(f"{name} {value:+.0f}" for name, value in zip(names, medians)))
     clicks = numbers(runs, "click-to-handler")
     if clicks:
         print(f"  click to the handler's first log line: {spread(clicks, ' ms')}")
@@ -274,8 +311,8 @@ def table(folder):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "run":
-        print(run_figures(sys.argv[2], sys.argv[3]))
+    if len(sys.argv) in (4, 5) and sys.argv[1] == "run":
+        print(run_figures(*sys.argv[2:]))
     elif len(sys.argv) == 4 and sys.argv[1] == "same-path":
         print(same_path(sys.argv[2], sys.argv[3]))
     elif len(sys.argv) == 3 and sys.argv[1] == "table":

@@ -41,6 +41,25 @@ class TimedRun(unittest.TestCase):
         self.assertEqual(result["click_to_handler_ms"], "13.0")
         self.assertEqual(result["rss_kib"], "30000")
 
+    def test_each_part_of_a_run_is_charged_only_what_exceeds_its_pauses(self):
+        run = [(1010 * MS, "start plover tool "), (1400 * MS, "start Plover tool "),
+               (3500 * MS, "synchronize step "), (3600 * MS, "Exiting thread ")]
+        with tempfile.TemporaryDirectory() as folder:
+            stamps, clicks, pauses = (os.path.join(folder, name) for name in ("s", "c", "p"))
+            with open(stamps, "w") as f:
+                f.writelines(f"{stamp}\t{text}\n" for stamp, text in run)
+            with open(clicks, "w") as f:
+                f.write(f"{1000 * MS} mousemove 315 453 click 1\n")
+            with open(pauses, "w") as f:
+                f.writelines(f"{i}\t{ms}\t{text}\n"
+                             for i, (ms, (_, text)) in enumerate(zip([0, 300, 2000, 2000], run)))
+            result = figures.run_figures(stamps, clicks, pauses)
+            self.assertIn("overhead_ms=100,100,100", result)
+            # Another path's pauses are not laid beside this run.
+            with open(pauses, "a") as f:
+                f.write("4\t2000\tclose Plover tool \n")
+            self.assertIn("overhead_ms=none", figures.run_figures(stamps, clicks, pauses))
+
     def test_a_run_that_never_ends_is_no_figure(self):
         with tempfile.TemporaryDirectory() as folder:
             stamps = os.path.join(folder, "stamps.tsv")

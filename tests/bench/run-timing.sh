@@ -7,7 +7,8 @@
 # line the path whose pauses the native program summed.
 #
 #   run-timing.sh OUT SCENARIO RUNS
-# Appends to OUT/runs.tsv; OUT/native/SCENARIO.log must hold the native path.
+# Appends to OUT/runs.tsv; OUT/native/SCENARIO.log and .pauses must hold the
+# native path (plover_mandated_pauses).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -36,7 +37,8 @@ for run in $(seq "$runs"); do
     wait "$stamper" 2>/dev/null
     [ "$status" -eq 0 ] || record error "$scenario run $run: the scenario failed its own checks (see $work/matrix.out)"
 
-    figures=$(python3 "$here/bench-figures.py" run "$work/stamps.tsv" "$work/clicks.txt")
+    figures=$(python3 "$here/bench-figures.py" run "$work/stamps.tsv" "$work/clicks.txt" \
+        "$out/native/$scenario.pauses")
     wall=$(value wall_ms "$figures")
     if [ -z "$wall" ]; then
         record error "$scenario run $run: no timed run ($figures)"
@@ -44,6 +46,7 @@ for run in $(seq "$runs"); do
     fi
     record "wall-$scenario" "$wall"
     record click-to-handler "$(value click_to_handler_ms "$figures")"
+    record "parts-$scenario" "$(sed -n 's/.*overhead_ms=\([-0-9,]*\).*/\1/p' <<<"$figures" | tr , ' ')"
     if [ "$scenario" = healthy ]; then
         record rss-after-run "$(value rss_kib "$figures")"
         record rss-anonymous-after-run "$(value anonymous_kib "$figures")"
