@@ -52,7 +52,7 @@ class TimedRun(unittest.TestCase):
                 f.write(f"{1000 * MS} mousemove 315 453 click 1\n")
             with open(pauses, "w") as f:
                 f.writelines(f"{i}\t{ms}\t{text}\n"
-                             for i, (ms, (_, text)) in enumerate(zip([0, 300, 2000, 2000], run)))
+                             for i, (ms, (_, text)) in enumerate(zip([0, 300, 2300, 2300], run)))
             result = figures.run_figures(stamps, clicks, pauses)
             self.assertIn("overhead_ms=100,100,100", result)
             # Another path's pauses are not laid beside this run.
