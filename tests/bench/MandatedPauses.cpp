@@ -9,7 +9,8 @@
 //     OUT_DIR       each path's log goes to OUT_DIR/PATH.log, and to
 //                   OUT_DIR/PATH.pauses one line per log line of the run,
 //                   from "start plover tool" on: "INDEX<TAB>MS<TAB>LINE", MS
-//                   the pauses made before that line was written
+//                   the virtual time from the click to that line (pauses
+//                   and time-outs: what the line cannot come sooner than)
 //     PATH          healthy, proxy-on or dead-dns (the matrix's scenario names)
 // Prints one line per path:
 //   PATH pauses_ms=N pump_rounds=N timeouts_ms=N panel=success|failure
@@ -31,23 +32,25 @@
 namespace plover {
 namespace {
 
-// The machine's clock, noting for every pause how many log lines stood
-// before it, so that the pauses can be laid beside the lab run's lines.
+// The machine's clock, noting the virtual time at which each log line was
+// stamped, so that the path's pauses and time-outs can be laid beside the
+// lab run's lines.
 class LineTaggedClock : public Clock {
 public:
     explicit LineTaggedClock(standin::FakeWindows& machine) : machine_(machine) {}
 
-    void Sleep(uint32_t milliseconds) override {
+    void Sleep(uint32_t milliseconds) override { machine_.clock.Sleep(milliseconds); }
+    uint32_t TickCount() override { return machine_.clock.TickCount(); }
+    // The log stamps each line with the time just before writing it.
+    LocalDateTime Now() override {
         const std::string log = machine_.LogText();
         const auto lines = static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            tagged_.push_back({lines, milliseconds});
+            stampedAt_[lines] = machine_.clock.ElapsedMilliseconds();
         }
-        machine_.clock.Sleep(milliseconds);
+        return machine_.clock.Now();
     }
-    uint32_t TickCount() override { return machine_.clock.TickCount(); }
-    LocalDateTime Now() override { return machine_.clock.Now(); }
     std::string FormatShortDate(const LocalDateTime& when) override {
         return machine_.clock.FormatShortDate(when);
     }
@@ -55,24 +58,17 @@ public:
         return machine_.clock.FormatLongTime(when);
     }
 
-    void ClearPauses() {
+    // The virtual time at which the line of this index was stamped.
+    uint64_t StampedAt(size_t line) const {
         std::lock_guard<std::mutex> lock(mutex_);
-        tagged_.clear();
-    }
-    // The pauses made before the log had more than `lines` lines.
-    uint64_t PausedBefore(size_t lines) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        uint64_t sum = 0;
-        for (const auto& [written, milliseconds] : tagged_) {
-            if (written <= lines) sum += milliseconds;
-        }
-        return sum;
+        const auto it = stampedAt_.find(line);
+        return it == stampedAt_.end() ? 0 : it->second;
     }
 
 private:
     standin::FakeWindows& machine_;
     mutable std::mutex mutex_;
-    std::vector<std::pair<size_t, uint32_t>> tagged_;
+    std::map<size_t, uint64_t> stampedAt_;
 };
 
 // The log's lines as a file reader sees them (a message may hold line
@@ -138,7 +134,6 @@ PathFigures RunPath(const std::string& path, const std::string& program,
 
     machine.clock.ClearPauses();
     const uint64_t clickedAt = machine.clock.ElapsedMilliseconds();
-    clock.ClearPauses();
     form.RunTestButtonClick();
     PathFigures figures;
     if (!fixture.FinishRun()) return figures;
@@ -163,7 +158,7 @@ PathFigures RunPath(const std::string& path, const std::string& program,
         }
     }
     for (size_t i = first; i < lines.size(); ++i) {
-        profile << i - first << '\t' << clock.PausedBefore(i) << '\t' << lines[i] << '\n';
+        profile << i - first << '\t' << clock.StampedAt(i) - clickedAt << '\t' << lines[i] << '\n';
     }
     return figures;
 }

@@ -6,7 +6,7 @@
         from the stamped log lines (log-stamper.py) and the driver's clicks;
         the last whole run of the log counts. With the native path's pauses
         (plover_mandated_pauses' PATH.pauses) also "overhead_ms=A,B,...": the
-        wall time less the mandated pauses of each part of the run, from the
+        wall time less the mandated pauses and time-outs of each part, from the
         click to "start Plover tool", then to each "synchronize step", then to
         "Exiting thread"
     bench-figures.py same-path NATIVE_LOG LAB_LOG
@@ -24,8 +24,10 @@ RUN_START = "start plover tool"
 RUN_END = "Exiting thread"
 
 
-def part_overheads(run, click, pauses_path):
-    """Per part of the run: its wall time less its mandated pauses."""
+def aligned(run, click, pauses_path):
+    """The run's lines with, for each, the wall time and the native path's
+    virtual time (pauses and time-outs) since the click; None when the
+    native path is another one."""
     profile = []
     with open(pauses_path, encoding="latin-1") as f:
         for line in f:
@@ -33,14 +35,29 @@ def part_overheads(run, click, pauses_path):
             profile.append((int(index), int(milliseconds), text))
     if len(profile) != len(run) or any(text != run[i][1] for i, _, text in profile):
         return None
-    bounds = [(click, 0)]
+    return [(text, (run[i][0] - click) / 1e6, milliseconds) for i, milliseconds, text in profile]
+
+
+def part_overheads(lines):
+    """Per part of the run: its wall time less its pauses and time-outs."""
+    bounds = [(0.0, 0)]
     started = False
-    for index, milliseconds, text in profile:
+    for text, wall, mandated in lines:
         if (text.startswith("start Plover tool") and not started) or \
                 text.startswith("synchronize step") or text.startswith(RUN_END):
             started = started or text.startswith("start Plover tool")
-            bounds.append((run[index][0], milliseconds))
-    return [((b[0] - a[0]) / 1e6) - (b[1] - a[1]) for a, b in zip(bounds, bounds[1:])]
+            bounds.append((wall, mandated))
+    return [(b[0] - a[0]) - (b[1] - a[1]) for a, b in zip(bounds, bounds[1:])]
+
+
+def slowest_lines(lines, count=3):
+    """The log lines that came latest beyond what the path mandates before them."""
+    extras = []
+    previous = (0.0, 0)
+    for text, wall, mandated in lines:
+        extras.append(((wall - previous[0]) - (mandated - previous[1]), text))
+        previous = (wall, mandated)
+    return sorted(extras, reverse=True)[:count]
 
 
 def run_figures(stamps_path, clicks_path, pauses_path=None):
@@ -72,8 +89,13 @@ def run_figures(stamps_path, clicks_path, pauses_path=None):
     latency = (lines[start][0] - click) / 1e6
     result = f"wall_ms={wall:.1f} click_to_handler_ms={latency:.1f} {memory.replace('#memory ', '')}"
     if pauses_path:
-        parts = part_overheads(run, click, pauses_path)
-        result += " overhead_ms=" + (",".join(f"{p:.0f}" for p in parts) if parts else "none")
+        lines = aligned(run, click, pauses_path)
+        if lines is None:
+            result += " overhead_ms=none"
+        else:
+            result += " overhead_ms=" + ",".join(f"{p:.0f}" for p in part_overheads(lines))
+            result += " slowest=" + "|".join(f"{extra:.0f}:{text.strip()}"
+                                            for extra, text in slowest_lines(lines)).replace(" ", "_")
     return result.strip()
 
 
@@ -207,6 +229,11 @@ def table(folder):
             medians = [statistics.median(p[i] for p in parts) for i in range(len(parts[0]))]
             print(f"  {label}, overhead by part (median ms): " +
                   ", ".join(f"{name} {value:+.0f}" for name, value in zip(names, medians)))
+        slowest = runs.get(f"slowest-{scenario}", [])
+        if slowest:
+            print("    lines that came latest beyond their pauses (first run): " +
+                  "; ".join(f"+{item.split(':', 1)[0]} ms before '{item.split(':', 1)[1].replace('_', ' ')}'"
+                            for item in slowest[0].split("|") if ":" in item))
     clicks = numbers(runs, "click-to-handler")
     if clicks:
         print(f"  click to the handler's first log line: {spread(clicks, ' ms')}")

@@ -47,6 +47,7 @@ for run in $(seq "$runs"); do
     record "wall-$scenario" "$wall"
     record click-to-handler "$(value click_to_handler_ms "$figures")"
     record "parts-$scenario" "$(sed -n 's/.*overhead_ms=\([-0-9,]*\).*/\1/p' <<<"$figures" | tr , ' ')"
+    record "slowest-$scenario" "$(sed -n 's/.* slowest=\([^ ]*\).*/\1/p' <<<"$figures")"
     if [ "$scenario" = healthy ]; then
         record rss-after-run "$(value rss_kib "$figures")"
         record rss-anonymous-after-run "$(value anonymous_kib "$figures")"
