@@ -33,7 +33,8 @@ fdfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
 screen_pid=$!
 for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
-export DISPLAY=:$(tr -dc 0-9 <"$fdfile")
+DISPLAY=:$(tr -dc 0-9 <"$fdfile")
+export DISPLAY
 rm -f "$fdfile"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 finish() {
