@@ -2,7 +2,7 @@
 # What a run costs beyond the pauses the behaviour mandates, side by side
 # with the tools a support engineer would use, in one table (README,
 # "Benchmark"). Not a test tier; runs as root, in lab namespaces only, and
-# takes about a quarter of an hour with the defaults.
+# takes about 8 minutes with the defaults on a quiet machine.
 #
 #   scripts/bench.sh [--runs N] [--count N]
 #     --runs N    samples of each run-level and start-up figure (default 3)
