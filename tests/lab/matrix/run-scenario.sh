@@ -52,8 +52,12 @@ ip netns exec "$LAB_PC" env WINEPREFIX="$prefix" LAB_RUN="$LAB_RUN" LAB_T0="$t0"
     LAB_REFERENCES="$references" \
     timeout --kill-after=10 "${LIMIT[$scenario]}" bash "$here/session.sh" "$scenario" "$out"
 status=$?
-[ $status -eq 124 ] && printf 'session.finished\tfail\tthe session passed its bound of %s s\n' \
-    "${LIMIT[$scenario]}" >>"$out/checks.tsv"
+if [ $status -eq 124 ]; then
+    printf 'session.finished\tfail\tthe session passed its bound of %s s\n' "${LIMIT[$scenario]}" \
+        >>"$out/checks.tsv"
+elif [ ! -f "$out/session-complete" ]; then
+    printf 'session.finished\tfail\tthe session ended early (status %s)\n' "$status" >>"$out/checks.tsv"
+fi
 teardown
 trap - EXIT
 

@@ -351,6 +351,8 @@ drive_resumed() {
     check resumed.window-shown $? "the log-on start showed no window"
     wait_line "it was restarted" 20
     check resumed.started-by-itself $? "no 'it was restarted'"
+    wait_count "start plover tool" 2 10
+    sleep 0.5
     shot resumed-run
     follow_run 240 2
     local status=$?

@@ -126,15 +126,17 @@ restart_question() { xdotool search --onlyvisible --name '^Warning$' 2>/dev/null
 
 # follow_run LIMIT EXITS: until the log holds EXITS "Exiting thread" lines
 # (0), the restart question is up (2) or LIMIT seconds have passed (1).
-# Prints the stage on every change and every 20 s; screenshots each stage
-# and each repair notice once.
+# Prints the stage on every change and every 20 s; screenshots each repair
+# notice once.
+followed=
 follow_run() {
-    local limit=$1 exits=$2 begin last_stage=-1 last_repair=-1 last_say stage repair
+    local limit=$1 exits=$2 begin last_say stage repair position
     begin=$(date +%s)
     last_say=$begin
     while [ $(($(date +%s) - begin)) -lt "$limit" ]; do
         read -r stage repair < <(run_position)
-        if [ "$stage" != "$last_stage" ] || [ "$repair" != "$last_repair" ]; then
+        position="$(count_lines 'start plover tool') $stage $repair"
+        if [ "$position" != "$followed" ]; then
             if [ "$stage" -ge 1 ] && [ "$stage" -le 5 ]; then
                 if [ "$repair" = 1 ]; then
                     say "stage $stage ${stage_names[$stage]}: repair under way"
@@ -146,7 +148,7 @@ follow_run() {
             elif [ "$stage" = 6 ]; then
                 say "failure panel"
             fi
-            last_stage=$stage last_repair=$repair last_say=$(date +%s)
+            followed=$position last_say=$(date +%s)
         elif [ $(($(date +%s) - last_say)) -ge 20 ]; then
             say "stage $stage ${stage_names[$stage]:-}$([ "$repair" = 1 ] && echo ': repair under way') ..."
             last_say=$(date +%s)
@@ -253,7 +255,7 @@ collect_state() {
         [ -f "$file" ] && cp "$file" "$state/etc-$(basename "$file")"
     done
     (cd "$temp" && find . -maxdepth 1 -type f -printf '%f %s\n' | sort) >"$state/temp-folder.txt"
-    cp "$lab_folder/calls.txt" "$state/commands.txt" 2>/dev/null || : >"$state/commands.txt"
+    tr -d '\r' <"$lab_folder/calls.txt" >"$state/commands.txt" 2>/dev/null || : >"$state/commands.txt"
     (cd "$lab_folder/tasks" && for file in *; do
         [ -f "$file" ] && printf '%s: %s\n' "$file" "$(tr -d '\r' <"$file")"
     done) >"$state/scheduled-tasks.txt"
@@ -330,3 +332,4 @@ collect_state
 "judge_$function_name"
 wine_stop
 printf '%s\n' "${shots[@]}" >"$out/screenshots.txt"
+touch "$out/session-complete"
