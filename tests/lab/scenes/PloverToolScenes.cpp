@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/win32/WizardApplication.h"
+#include "app/win32/CompositionRoot.h"
 #include "system/Log.h"
 
 namespace {

@@ -24,8 +24,9 @@ struct ProcessObjects {
 // once the window and the process-wide objects exist.
 using StageSlotsFactory = std::function<StageSlots(ProcessObjects& objects)>;
 
-// Builds the real platform, the process-wide objects, the main window and the
-// contact dialog, and runs the message loop until the window closes. A run
+// The composition root: builds the real platform, the process-wide objects,
+// the main window and the contact dialog, and runs the message loop until the
+// window closes. A run
 // still going then is not waited for: the process ends at once.
 int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages);
 

@@ -10,9 +10,9 @@
 
 #include "app/FormHost.h"
 #include "app/PloverMainForm.h"
-#include "platform/win32/ContactDialogView.h"
-#include "platform/win32/GdiObjects.h"
-#include "platform/win32/Win32Synchronizer.h"
+#include "app/win32/ContactDialogView.h"
+#include "app/win32/GdiObjects.h"
+#include "app/win32/Win32Synchronizer.h"
 
 namespace plover::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32Synchronizer.h"
+#include "app/win32/Win32Synchronizer.h"
 
 namespace plover::win32 {
 

@@ -1,8 +1,8 @@
-#include "platform/win32/MainWindowView.h"
+#include "app/win32/MainWindowView.h"
 
 #include <windowsx.h>
 
-#include "platform/win32/Artwork.h"
+#include "app/win32/Artwork.h"
 
 namespace plover::win32 {
 

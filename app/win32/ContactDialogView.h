@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/MessageForm.h"
-#include "platform/win32/GdiObjects.h"
+#include "app/win32/GdiObjects.h"
 
 namespace plover::win32 {
 

@@ -1,9 +1,9 @@
-#include "platform/win32/Artwork.h"
+#include "app/win32/Artwork.h"
 
 #include <cmath>
 #include <utility>
 
-#include "platform/win32/GdiObjects.h"
+#include "app/win32/GdiObjects.h"
 
 namespace plover::win32 {
 

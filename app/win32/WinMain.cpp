@@ -3,8 +3,8 @@
 
 #include <exception>
 
+#include "app/win32/CompositionRoot.h"
 #include "engine/NetworkSettingsStage.h"
-#include "platform/win32/WizardApplication.h"
 
 namespace {
 

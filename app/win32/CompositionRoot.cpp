@@ -1,13 +1,13 @@
-#include "platform/win32/WizardApplication.h"
+#include "app/win32/CompositionRoot.h"
 
 #include <commctrl.h>
 
 #include "app/MessageForm.h"
+#include "app/win32/ContactDialogView.h"
+#include "app/win32/MainWindowView.h"
+#include "app/win32/Win32Synchronizer.h"
 #include "checks/FirewallOperations.h"
-#include "platform/win32/ContactDialogView.h"
-#include "platform/win32/MainWindowView.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Synchronizer.h"
 #include "system/ResumeState.h"
 
 namespace plover::win32 {

@@ -1,4 +1,4 @@
-#include "platform/win32/ContactDialogView.h"
+#include "app/win32/ContactDialogView.h"
 
 namespace plover::win32 {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/win32/Win32Synchronizer.h"
+#include "app/win32/Win32Synchronizer.h"
 
 namespace plover {
 namespace {
