@@ -8,7 +8,8 @@
 #   scripts/demo.sh --list       the scenarios
 #   scripts/demo.sh all          every scenario, then build/fault-matrix/index.html
 #                                (checked in headless Chromium, its screenshot kept)
-#   scripts/demo.sh --display    the wizard on your own $DISPLAY, healthy lab
+#   scripts/demo.sh --display [SCENARIO]
+#                                the wizard on your own $DISPLAY in that lab
 # Each scenario prints the panel reached, the key log lines, the machine
 # state afterwards and its screenshots (build/fault-matrix/SCENARIO/).
 set -euo pipefail
@@ -27,9 +28,6 @@ cmake --build build/mingw-i686 -j2 --target PloverTool
 cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins
 echo "Built: build/mingw-i686/PloverTool.exe (shipped) and build/mingw-x86_64/PloverTool.exe"
 
-if [ "${1:-}" = --display ] && [ -n "${DISPLAY:-}" ]; then
-    exec tests/lab/window-lab.sh build/screenshots --display
-fi
 
 [ $# -eq 0 ] && set -- healthy
 case "$1" in

@@ -5,15 +5,11 @@
 # link leads to the host's network. Both namespaces are removed however the
 # session ends.
 #
-#   window-lab.sh OUTPUT_DIR [--display]
+#   window-lab.sh OUTPUT_DIR
 #     OUTPUT_DIR  screenshots (NN-name.png), each scene's log, results
-#     --display   show the real wizard on $DISPLAY instead of a virtual screen
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "$1")
-shift
-mode=virtual
-[ "${1:-}" = "--display" ] && mode=display
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "window-lab: needs root for network namespaces" >&2
@@ -43,4 +39,4 @@ ip -n "$router" link set lab1 up
 ip -n "$ns" route add default via 10.77.0.1 dev lab0
 
 mkdir -p "$out"
-ip netns exec "$ns" timeout 600 bash "$root/tests/lab/window-session.sh" "$root" "$out" "$mode"
+ip netns exec "$ns" timeout 600 bash "$root/tests/lab/window-session.sh" "$root" "$out"

@@ -7,6 +7,8 @@
 #   matrix.sh OUT all                every scenario, then OUT/index.html
 #   matrix.sh OUT ci                 the scenarios the test command runs
 #   matrix.sh OUT SCENARIO...        those scenarios
+#   matrix.sh OUT --display [SCENARIO]  one scenario's lab with the wizard on
+#                                    your own $DISPLAY, for you to drive
 # Needs the x86_64 build of PloverTool.exe, PloverToolScenes.exe and the lab
 # stand-ins (target lab_standins) in build/mingw-x86_64.
 set -uo pipefail
@@ -29,6 +31,12 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 selected=()
+if [ "${1:-}" = --display ]; then
+    [ -n "${DISPLAY:-}" ] || { echo "matrix: --display needs \$DISPLAY" >&2; exit 2; }
+    export LAB_INTERACTIVE=1
+    shift
+    [ $# -eq 0 ] && set -- healthy
+fi
 case "${1:-}" in
     all) selected=("${SCENARIOS[@]}") ;;
     ci) for name in "${SCENARIOS[@]}"; do [ "${CI[$name]}" = yes ] && selected+=("$name"); done ;;

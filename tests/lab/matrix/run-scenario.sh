@@ -48,12 +48,14 @@ prefix_restore "$prefix" "$exe" "$standins"
 echo "=== $scenario: ${TITLE[$scenario]}"
 echo "    fault:    ${FAULT[$scenario]}"
 echo "    expected: ${EXPECT[$scenario]}"
+limit=${LIMIT[$scenario]}
+[ "${LAB_INTERACTIVE:-}" = 1 ] && limit=3700
 ip netns exec "$LAB_PC" env WINEPREFIX="$prefix" LAB_RUN="$LAB_RUN" LAB_T0="$t0" \
-    LAB_REFERENCES="$references" \
-    timeout --kill-after=10 "${LIMIT[$scenario]}" bash "$here/session.sh" "$scenario" "$out"
+    LAB_REFERENCES="$references" LAB_INTERACTIVE="${LAB_INTERACTIVE:-}" \
+    timeout --kill-after=10 "$limit" bash "$here/session.sh" "$scenario" "$out"
 status=$?
 if [ $status -eq 124 ]; then
-    printf 'session.finished\tfail\tthe session passed its bound of %s s\n' "${LIMIT[$scenario]}" \
+    printf 'session.finished\tfail\tthe session passed its bound of %s s\n' "$limit" \
         >>"$out/checks.tsv"
 elif [ ! -f "$out/session-complete" ]; then
     printf 'session.finished\tfail\tthe session ended early (status %s)\n' "$status" >>"$out/checks.tsv"

@@ -7,7 +7,8 @@
 # machine state and judges the outcome.
 #
 #   session.sh SCENARIO OUT        (environment: WINEPREFIX, LAB_RUN, LAB_T0,
-#                                   LAB_REFERENCES)
+#                                   LAB_REFERENCES; LAB_INTERACTIVE=1: on the
+#                                   user's $DISPLAY, driven by the user)
 # Writes OUT/checks.tsv (name, ok|fail, message), OUT/panel, OUT/state/,
 # OUT/NN-*.png, OUT/PloverToollog and OUT/summary.txt.
 set -uo pipefail
@@ -321,8 +322,19 @@ end_session() {
 trap end_session EXIT
 
 # --- the scenario ---------------------------------------------------------------
-screen_start || { check screen.started 1 "no virtual screen"; exit 1; }
 function_name=${scenario//-/_}
+if [ "${LAB_INTERACTIVE:-}" = 1 ]; then
+    # The user drives the wizard on their own display.
+    "seed_$function_name"
+    seed_registry
+    open_wizard
+    say "the wizard is on $DISPLAY; close it to end the demo"
+    wait_gone 3600
+    collect_state
+    touch "$out/session-complete"
+    exit 0
+fi
+screen_start || { check screen.started 1 "no virtual screen"; exit 1; }
 "seed_$function_name"
 seed_registry
 check registry.seeded $? "the seed registry was not imported"
