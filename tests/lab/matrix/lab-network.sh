@@ -149,3 +149,31 @@ lab_destroy() {
     ip netns del "$LAB_NET" 2>/dev/null || true
     rm -rf "/etc/netns/$LAB_PC" "$LAB_RUN"
 }
+
+# --- probes: the lab is what the scenario says, seen from the computer ----------
+# Each prints nothing and answers by its status; they run only inside the
+# computer's namespace, against lab addresses.
+lab_reaches() {             # lab_reaches ADDRESS: one echo answered within a second
+    ip netns exec "$LAB_PC" ping -n -q -c1 -W1 "$1" >/dev/null 2>&1
+}
+lab_resolves() {            # lab_resolves SERVER NAME ADDRESS
+    ip netns exec "$LAB_PC" timeout 5 /usr/bin/python3 - "$@" <<'PY' >/dev/null 2>&1
+import socket, struct, sys
+server, name, address = sys.argv[1:4]
+query = struct.pack(">HHHHHH", 0x4c42, 0x0100, 1, 0, 0, 0)
+query += b"".join(bytes([len(p)]) + p.encode() for p in name.split(".")) + b"\0\0\1\0\1"
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.settimeout(2)
+s.sendto(query, (server, 53))
+reply = s.recv(512)
+sys.exit(0 if socket.inet_aton(address) in reply[len(query):] else 1)
+PY
+}
+lab_serves() {              # lab_serves ADDRESS TEXT: its home page holds TEXT
+    ip netns exec "$LAB_PC" timeout 5 /usr/bin/python3 - "$@" <<'PY' >/dev/null 2>&1
+import http.client, sys
+connection = http.client.HTTPConnection(sys.argv[1], 80, timeout=3)
+connection.request("GET", "/", headers={"User-Agent": "lab-probe"})
+sys.exit(0 if sys.argv[2].encode() in connection.getresponse().read() else 1)
+PY
+}

@@ -120,7 +120,7 @@ def state_summary(state):
 def scenario(args):
     directory = pathlib.Path(args.dir)
     checks = []
-    for line in read_lines(directory / "checks.tsv"):
+    for line in read_lines(directory / "lab-checks.tsv") + read_lines(directory / "checks.tsv"):
         name, status, message = (line.split("\t") + ["", ""])[:3]
         checks.append({"name": name, "ok": status == "ok", "message": message})
     failed = [c for c in checks if not c["ok"]]
@@ -243,7 +243,7 @@ table {{ border-collapse: collapse; }}
 td, th {{ border: 1px solid #999; padding: 4px 6px; vertical-align: top; font-size: 13px; }}
 tr.pass td:nth-child(5) {{ background: #d8f5d8; }}
 tr.fail td:nth-child(5) {{ background: #f8d0d0; }}
-img {{ width: 176px; }}
+img {{ width: 240px; }}
 ul {{ margin: 0; padding-left: 1.2em; }}
 figure {{ display: inline-block; margin: 4px; }}
 </style></head><body>

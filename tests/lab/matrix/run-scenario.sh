@@ -44,6 +44,7 @@ lab_create "$$"
 trap teardown EXIT
 "network_$function_name"
 prefix_restore "$prefix" "$exe" "$standins"
+"probe_$function_name"
 
 echo "=== $scenario: ${TITLE[$scenario]}"
 echo "    fault:    ${FAULT[$scenario]}"

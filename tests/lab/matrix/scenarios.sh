@@ -115,6 +115,60 @@ network_hosts_hijack() { network_standard; }
 network_proxy_on() { network_standard; }
 network_cancel() { network_standard; }
 
+# --- what the lab must be before the program starts (host side) --------------------
+# probe NAME COMMAND...: one check of the lab itself, in OUT/lab-checks.tsv.
+probe() {
+    local name=$1
+    shift
+    if "$@"; then
+        printf 'lab.%s\tok\t\n' "$name" >>"$out/lab-checks.tsv"
+    else
+        printf 'lab.%s\tfail\tthe lab is not as the scenario needs: %s\n' "$name" "$*" \
+            >>"$out/lab-checks.tsv"
+    fi
+}
+fails() { ! "$@"; }
+probe_working_internet() {
+    probe gateway-answers lab_reaches 10.77.0.1
+    probe isp-answers lab_reaches 198.41.0.4
+    probe search-page-served lab_serves "$LAB_SEARCH_WEB" Google
+    probe dead-address-silent fails lab_reaches "$LAB_DEAD_ADDRESS"
+}
+probe_adapter_dns() {
+    probe adapter-dns-answers lab_resolves "$LAB_ADAPTER_DNS" lab-probe.www.brackenfield.com \
+        "$LAB_VENDOR_WEB"
+}
+probe_reseller_dns() {
+    probe reseller-dns-answers lab_resolves "${LAB_RESELLER_DNS[0]}" lab-probe.www.google.com \
+        "$LAB_SEARCH_WEB"
+}
+probe_standard() { probe_working_internet; probe_adapter_dns; probe_reseller_dns; }
+probe_healthy() { probe_standard; }
+probe_no_adapter() { probe loopback-only test "$(ip -n "$LAB_PC" -o link | wc -l)" -eq 1; }
+probe_self_assigned() { probe no-default-route test -z "$(ip -n "$LAB_PC" route show default)"; }
+probe_winsock_no() { probe_self_assigned; }
+probe_winsock_yes() { probe_self_assigned; }
+probe_resumed() { probe_self_assigned; }
+probe_gateway_outside() { probe gateway-outside-silent fails lab_reaches 10.76.0.1; }
+probe_gateway_down() {
+    probe gateway-silent fails lab_reaches 10.77.0.1
+    probe isp-silent fails lab_reaches 198.41.0.4
+}
+probe_isp_down() {
+    probe gateway-answers lab_reaches 10.77.0.1
+    probe isp-silent fails lab_reaches 198.41.0.4
+    probe second-isp-silent fails lab_reaches 4.2.2.2
+}
+probe_dead_dns() {
+    probe_working_internet
+    probe adapter-dns-dead fails lab_resolves "$LAB_ADAPTER_DNS" lab-probe.www.google.com \
+        "$LAB_SEARCH_WEB"
+    probe_reseller_dns
+}
+probe_hosts_hijack() { probe_standard; }
+probe_proxy_on() { probe_standard; }
+probe_cancel() { probe_standard; }
+
 # --- what every judged run shares (session side) -----------------------------------
 seed_lab_machine() {
     seed_dhcp_adapter 10.77.0.2 255.255.255.0 10.77.0.1 192.0.2.53

@@ -265,7 +265,7 @@ collect_state() {
 
 # value_of FILE NAME: the data of a value in a reg query dump ("" if absent).
 value_of() {
-    awk -v name="$2" '$1 == name && $2 ~ /^REG_/ { $1 = ""; $2 = ""; sub(/^  /, ""); print; found = 1 }
+    awk -v name="$2" '$1 == name && $2 ~ /^REG_/ { $1 = ""; $2 = ""; sub(/^ +/, ""); print; found = 1 }
                       END { if (!found) exit 1 }' "$1"
 }
 expect_value() {            # expect_value NAME FILE VALUE DATA
