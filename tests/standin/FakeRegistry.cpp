@@ -177,6 +177,19 @@ std::optional<std::string> FakeRegistry::StringValue(RegistryRoot root, const st
     return value->data.substr(0, value->data.find('\0'));
 }
 
+std::optional<uint32_t> FakeRegistry::DwordValue(RegistryRoot root, const std::string& path,
+                                                 const std::string& name) const {
+    const auto value = Value(root, path, name);
+    if (!value || value->type != RegistryValueType::Dword || value->data.size() != 4) {
+        return std::nullopt;
+    }
+    uint32_t number = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        number |= static_cast<uint32_t>(static_cast<unsigned char>(value->data[i])) << (8 * i);
+    }
+    return number;
+}
+
 void FakeRegistry::DenyWrites(RegistryRoot root) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     readOnlyRoots_.insert(root);

@@ -38,6 +38,9 @@ public:
     // The string of a REG_SZ value without its terminating zero.
     std::optional<std::string> StringValue(RegistryRoot root, const std::string& path,
                                            const std::string& name) const;
+    // The number of a REG_DWORD value.
+    std::optional<uint32_t> DwordValue(RegistryRoot root, const std::string& path,
+                                       const std::string& name) const;
 
     // Opens asking for more than read access under this root fail, as for a
     // user without administrator rights.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,33 @@ inline std::vector<std::string> LogLinesOf(const std::string& text) {
         start = end + 2;
     }
     return lines;
+}
+
+// The lines with the working of each subnet test (IsSameSubnet) replaced by
+// one "<subnet test>" line, for transcripts of the checks that call it.
+inline std::vector<std::string> WithSubnetTestsCollapsed(const std::vector<std::string>& lines) {
+    static const std::initializer_list<const char*> working{"return false one NULL: ",
+                                                            "ip S_addr: ",
+                                                            "gateway gw_addr: ",
+                                                            "mask mask_addr: ",
+                                                            "ip : ",
+                                                            "GW : ",
+                                                            "Mask : ",
+                                                            "ip0.d32",
+                                                            "gw.d32",
+                                                            "mask.d32 : ",
+                                                            "d8: "};
+    std::vector<std::string> collapsed;
+    for (const std::string& line : lines) {
+        if (line.rfind("start check subnet: ", 0) == 0) {
+            collapsed.push_back("<subnet test>");
+            continue;
+        }
+        bool isWorking = false;
+        for (const char* prefix : working) isWorking = isWorking || line.rfind(prefix, 0) == 0;
+        if (!isWorking) collapsed.push_back(line);
+    }
+    return collapsed;
 }
 
 }  // namespace plover::testing

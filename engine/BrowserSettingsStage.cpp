@@ -1,0 +1,37 @@
+#include "engine/BrowserSettingsStage.h"
+
+#include "system/Log.h"
+
+namespace plover {
+
+namespace {
+
+constexpr uint32_t AfterPassMs = 2000;
+// Gives the user a moment to read the repair notice before the setting
+// changes under the browser.
+constexpr uint32_t BeforeRepairMs = 3000;
+constexpr const char* StepPassed = "checking browser settings step - pass";
+
+}  // namespace
+
+void RunBrowserSettingsStage(ComputationalThread& thread, TBrowserSettings& BrowserSettings) {
+    const Platform& os = thread.Os();
+    if (BrowserSettings.IsProxyDisabled()) {
+        WriteLog(os, StepPassed, "");
+        os.clock.Sleep(AfterPassMs);
+        return;
+    }
+    thread.Synchronize(&RunDisplay::ShowRepairInProgress);
+    WriteLog(os, "checking Browser settings - fail", "try to repair");
+    os.clock.Sleep(BeforeRepairMs);
+    BrowserSettings.DisableProxy();
+    if (BrowserSettings.IsProxyDisabled()) {
+        thread.Synchronize(&RunDisplay::ResumeStagesPanel);
+        WriteLog(os, StepPassed, "repaired");
+        return;
+    }
+    thread.FailStage(&RunDisplay::ShowBrowserSettingsFailure);
+    WriteLog(os, "checking browser settings step - fail", "");
+}
+
+}  // namespace plover

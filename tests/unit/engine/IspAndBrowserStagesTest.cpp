@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "app/PingService.h"
+#include "engine/BrowserSettingsStage.h"
+#include "engine/IspConnectionStage.h"
+#include "system/Log.h"
+#include "tests/standin/FakeWindows.h"
+#include "tests/unit/engine/RecordingDisplay.h"
+
+namespace plover {
+namespace {
+
+using enginetest::InlineSynchronizer;
+using enginetest::RecordingDisplay;
+using standin::Adapter;
+using standin::FakeWindows;
+using Lines = std::vector<std::string>;
+using Pauses = std::vector<uint32_t>;
+
+constexpr RegistryRoot HKCU = RegistryRoot::CurrentUser;
+const std::string ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const Lines Completed3{"StageCompleted", "StageCompleted", "StageCompleted"};
+
+// Stages 3 to 5 through the run frame; stage 4 is a stand-in that only
+// notes that it ran.
+class LastStages : public ::testing::Test {
+protected:
+    LastStages() {
+        machine.adapters.SetTable(
+            {Adapter("{A}", "Ethernet", true, "192.168.1.1", {{"192.168.1.10", "255.255.255.0"}})});
+        machine.registry.SetDword(HKCU, ProxyKey, "ProxyEnable", 0);
+    }
+    int Run(int firstStage) {
+        StageSlots slots;
+        slots[2] = [this](ComputationalThread& thread) {
+            RunIspConnectionStage(thread, settings, isp);
+        };
+        slots[3] = [this](ComputationalThread&) { WriteLog(machine.Os(), "stage 4 ran", ""); };
+        slots[4] = [this](ComputationalThread& thread) {
+            RunBrowserSettingsStage(thread, browser);
+        };
+        ComputationalThread thread(machine.Os(), display, synchronizer, slots, true);
+        thread.StageNumber = firstStage;
+        thread.Execute();
+        return thread.StageNumber;
+    }
+    // The log without the ping service's lines.
+    Lines Entries() const {
+        Lines entries;
+        for (const auto& line : machine.LogLines()) {
+            if (line.rfind("ping host: ", 0) != 0) entries.push_back(line);
+        }
+        return entries;
+    }
+
+    FakeWindows machine;
+    SettingsSnapshot snapshot;
+    TNetworkSettings settings{machine.Os(), snapshot};
+    PingService ping{machine.Os()};
+    TISPSettings isp{machine.Os(), ping};
+    TBrowserSettings browser{machine.Os()};
+    RecordingDisplay display;
+    InlineSynchronizer synchronizer;
+};
+
+TEST_F(LastStages, IspPassWritesNoEntryOfItsOwnAndTheRunSucceeds) {
+    machine.sockets.AnswerEcho(IspProbeAddress);
+    EXPECT_EQ(Run(3), 6);
+    EXPECT_EQ(Entries(), (Lines{"ISP check ", "synchronize step ", "stage 4 ran ",
+                                "synchronize step ", "checking browser settings step - pass ",
+                                "synchronize step ", "Exiting thread "}));
+    EXPECT_EQ(display.Operations(), Completed3);
+    EXPECT_EQ(machine.clock.Pauses(), (Pauses{2000, 2000, 1000, 2000}));
+}
+
+TEST_F(LastStages, IspAnsweringAfterTheDhcpSwitchIsRepaired) {
+    machine.processes.Program("cmd.exe /c ipconfig /renew").effect = [this] {
+        machine.sockets.AnswerEcho("4.2.2.2");
+    };
+    EXPECT_EQ(Run(3), 6);
+    const Lines entries = Entries();
+    EXPECT_EQ(Lines(entries.begin(), entries.begin() + 2),
+              (Lines{"ISP check ", "checking ISP connection step error - try to repair"}));
+    // The second check, then the later stages.
+    EXPECT_EQ(
+        Lines(entries.end() - 8, entries.end()),
+        (Lines{"ISP check ", "checking ISP connection step - pass repaired", "synchronize step ",
+               "stage 4 ran ", "synchronize step ", "checking browser settings step - pass ",
+               "synchronize step ", "Exiting thread "}));
+    EXPECT_EQ(display.Operations(), (Lines{"ShowRepairInProgress", "ResumeStagesPanel",
+                                           "StageCompleted", "StageCompleted", "StageCompleted"}));
+    EXPECT_EQ(machine.processes.CommandLines().front(), "cmd.exe /c ipconfig /renew");
+}
+
+TEST_F(LastStages, IspUnreachableTwiceEndsOnTheSupportMessageAndNothingLaterRuns) {
+    EXPECT_EQ(Run(3), 7);
+    const Lines entries = Entries();
+    EXPECT_EQ(Lines(entries.end() - 4, entries.end()),
+              (Lines{"ISP check ", "checking ISP connection step - fail couldn.t be repaired",
+                     "synchronize step ", "Exiting thread "}));
+    EXPECT_EQ(display.Operations(),
+              (Lines{"ShowRepairInProgress", "ShowSupportMessage", "StageCompleted"}));
+    EXPECT_EQ(machine.sockets.EchoRequestsTo("4.2.2.2"), 4);
+}
+
+enum class Proxy { Off, ValueAbsent, On, KeyMissing };
+
+class BrowserStage : public LastStages, public ::testing::WithParamInterface<Proxy> {};
+
+TEST_P(BrowserStage, PassRepairOrFailureByWhatTheKeyHolds) {
+    const Proxy proxy = GetParam();
+    machine.registry.SetString(HKCU, ProxyKey, "ProxyServer", "proxy:8080");
+    if (proxy == Proxy::ValueAbsent) {
+        machine.registry.OpenKey(HKCU, ProxyKey, RegistryAccess::AllAccess, false)
+            ->DeleteValue("ProxyEnable");
+    }
+    if (proxy == Proxy::On) machine.registry.SetDword(HKCU, ProxyKey, "ProxyEnable", 1);
+    if (proxy == Proxy::KeyMissing) {
+        ASSERT_TRUE(machine.registry.DeleteKey(HKCU, ProxyKey));
+    }
+
+    const bool passes = proxy == Proxy::Off;
+    const bool fails = proxy == Proxy::KeyMissing;
+    EXPECT_EQ(Run(5), fails ? 7 : 6);
+    const Lines end{"synchronize step ", "Exiting thread "};
+    if (passes) {
+        EXPECT_EQ(machine.LogLines(),
+                  (Lines{"checking browser settings step - pass ", end[0], end[1]}));
+        EXPECT_EQ(display.Operations(), (Lines{"StageCompleted"}));
+        EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000}));
+        return;
+    }
+    const std::string verdict = fails ? "checking browser settings step - fail "
+                                      : "checking browser settings step - pass repaired";
+    EXPECT_EQ(machine.LogLines(),
+              (Lines{"checking Browser settings - fail try to repair", verdict, end[0], end[1]}));
+    EXPECT_EQ(
+        display.Operations(),
+        (Lines{"ShowRepairInProgress", fails ? "ShowBrowserSettingsFailure" : "ResumeStagesPanel",
+               "StageCompleted"}));
+    EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 3000, 1000, 1000}));
+    if (fails) {
+        EXPECT_FALSE(machine.registry.HasKey(HKCU, ProxyKey));
+    } else {
+        EXPECT_EQ(machine.registry.DwordValue(HKCU, ProxyKey, "ProxyEnable"), 0u);
+        // Only the switch changes; the server stays for the user to turn on again.
+        EXPECT_EQ(machine.registry.StringValue(HKCU, ProxyKey, "ProxyServer"), "proxy:8080");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ProxySwitch, BrowserStage,
+                         ::testing::Values(Proxy::Off, Proxy::ValueAbsent, Proxy::On,
+                                           Proxy::KeyMissing));
+
+}  // namespace
+}  // namespace plover
