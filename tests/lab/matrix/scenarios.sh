@@ -9,7 +9,7 @@
 # seconds.
 
 SCENARIOS=(healthy no-adapter self-assigned winsock-no winsock-yes resumed gateway-outside
-    gateway-down isp-down dead-dns hosts-hijack proxy-on cancel)
+    gateway-down isp-down dead-dns hosts-hijack proxy-on browser-settings-missing cancel)
 
 declare -A TITLE FAULT EXPECT CI LIMIT
 
@@ -73,6 +73,11 @@ FAULT[proxy-on]="ProxyEnable = 1 (a proxy at 10.77.0.8:3128)"
 EXPECT[proxy-on]="proxy switched off, success panel"
 CI[proxy-on]=yes LIMIT[proxy-on]=240
 
+TITLE[browser-settings-missing]="Browser settings missing"
+FAULT[browser-settings-missing]="the user's Internet Settings key is gone (a damaged profile)"
+EXPECT[browser-settings-missing]="the proxy cannot be switched off: browser settings failure panel"
+CI[browser-settings-missing]=no LIMIT[browser-settings-missing]=240
+
 TITLE[cancel]="Cancel, then a new run"
 FAULT[cancel]="none; the user presses Cancel during stage 2 and Run Test at once and again later"
 EXPECT[cancel]="the cancelled run ends before a new one starts; the new run ends on the success panel"
@@ -113,6 +118,7 @@ network_isp_down() {
 network_dead_dns() { network_standard --no-adapter-dns; }
 network_hosts_hijack() { network_standard; }
 network_proxy_on() { network_standard; }
+network_browser_settings_missing() { network_standard; }
 network_cancel() { network_standard; }
 
 # --- what the lab must be before the program starts (host side) --------------------
@@ -167,6 +173,7 @@ probe_dead_dns() {
 }
 probe_hosts_hijack() { probe_standard; }
 probe_proxy_on() { probe_standard; }
+probe_browser_settings_missing() { probe_standard; }
 probe_cancel() { probe_standard; }
 
 # --- what every judged run shares (session side) -----------------------------------
@@ -598,6 +605,25 @@ judge_proxy_on() {
         "step browsing net pass show final panel" "Exiting thread"
     expect_value proxy-off internet-settings.txt ProxyEnable 0x0
     expect_value proxy-server-kept internet-settings.txt ProxyServer 10.77.0.8:3128
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder
+}
+
+# --- 11b. the browser settings key missing --------------------------------------------------
+seed_browser_settings_missing() {
+    seed_dhcp_adapter 10.77.0.2 255.255.255.0 10.77.0.1 192.0.2.53
+    reg_key "-$settings_key"
+}
+drive_browser_settings_missing() {
+    run_once 180
+    close_after_panel
+}
+judge_browser_settings_missing() {
+    expect_panel browser
+    expect_lines proxy-not-repaired "checking Browser settings - fail try to repair" \
+        "=checking browser settings step - fail " "Exiting thread"
+    grep -qx absent "$out/state/internet-settings.txt"
+    check state.key-not-created $? "the Internet Settings key was created"
     expect_one_run_at_a_time
     expect_tidy_temp_folder
 }
