@@ -8,7 +8,8 @@
       check failed or none ran.
   matrix-report.py page ROOT NAME... [--scripted DIR]
       writes ROOT/index.html: one row per scenario from ROOT/NAME/result.json,
-      and the scripted screens of DIR, labelled as such.
+      and the scripted screens of DIR (PNG files), labelled as such; without
+      them the page says that every screen comes from the real program.
 """
 import argparse
 import html
@@ -158,7 +159,7 @@ def scenario(args):
     print("  repairs tried: " + (", ".join(result["repairs"]) or "none"))
     print("  key log lines:")
     key = [e for e in entries if KEY_LINE.search(e)]
-    for entry in key[-40:]:
+    for entry in key[-60:]:
         print(f"    {entry}")
     print("  machine state afterwards:")
     for line in result["state"]:
@@ -226,7 +227,9 @@ def page(args):
             f"<td>{verdict}</td>"
             f"<td>{image}</td>"
             f"<td>{result['seconds']} s</td></tr>")
-    scripted = ""
+    scripted = ("<p>Every screen above comes from the real program in a real scenario; "
+                "the scripted window (PloverToolScenes.exe) only draws the reference screens "
+                "the lab recognises each panel by.</p>")
     if args.scripted and pathlib.Path(args.scripted).is_dir():
         cells = "".join(
             f"<figure><img src='{html.escape(relative(p, root))}' alt='{html.escape(p.stem)}'>"

@@ -95,10 +95,15 @@ done
 echo
 echo "matrix: ${#selected[@]} scenarios in $(($(date +%s) - start)) s, ${#failed[@]} failed${failed[*]:+: ${failed[*]}}"
 if [ "${1:-}" = all ]; then
-    # The one screen no lab fault reaches, played by the scripted window.
-    mkdir -p "$out/scripted"
-    cp "$references/screens/browser.png" "$out/scripted/browser-settings-failure.png"
-    python3 "$here/matrix-report.py" page "$out" "${SCENARIOS[@]}" --scripted "$out/scripted"
+    python3 "$here/matrix-report.py" page "$out" "${SCENARIOS[@]}"
     echo "matrix: report $out/index.html"
+    # Small final screens for the README (docs/fault-matrix/ holds a copy).
+    mkdir -p "$out/thumbnails"
+    for name in "${SCENARIOS[@]}"; do
+        source_image=$out/$name/final-client.png
+        [ -f "$source_image" ] || source_image=$(ls "$out/$name"/*-restart-question.png 2>/dev/null | tail -1)
+        [ -f "$source_image" ] && convert "$source_image" -resize 50% -colors 64 \
+            "PNG8:$out/thumbnails/$name.png"
+    done
 fi
 [ ${#failed[@]} -eq 0 ]
