@@ -38,6 +38,7 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     SettingsSnapshot snapshot;
     TNetworkSettings NetworkSettings(os, snapshot);
     TFirewallOperations FirewallOperations(os);
+    TBrowserSettings BrowserSettings(os);
 
     TMessageForm MessageForm;
     Win32Synchronizer synchronizer;
@@ -45,7 +46,12 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
         MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, MessageForm});
-    ProcessObjects objects{os, PloverMainForm, NetworkSettings, FirewallOperations};
+    // The checks that ping hold the window, whose echo client they use, so
+    // they come right after it; like the others they outlive every run.
+    TLocalConnection LocalConnection(os, NetworkSettings, PloverMainForm);
+    TISPSettings ISPSettings(os, PloverMainForm);
+    ProcessObjects objects{os,          PloverMainForm,     NetworkSettings, LocalConnection,
+                           ISPSettings, FirewallOperations, BrowserSettings};
     PloverMainForm.SetStageSlots(stages(objects));
 
     // A branding block that lacks what start-up needs ends the program

@@ -5,7 +5,10 @@
 #include <functional>
 
 #include "app/PloverMainForm.h"
+#include "checks/BrowserSettings.h"
 #include "checks/FirewallOperations.h"
+#include "checks/IspSettings.h"
+#include "checks/LocalConnection.h"
 #include "engine/ComputationalThread.h"
 #include "netsettings/NetworkSettings.h"
 #include "platform/Platform.h"
@@ -17,7 +20,10 @@ struct ProcessObjects {
     const Platform& os;
     TPloverMainForm& PloverMainForm;
     TNetworkSettings& NetworkSettings;
+    TLocalConnection& LocalConnection;
+    TISPSettings& ISPSettings;
     TFirewallOperations& FirewallOperations;
+    TBrowserSettings& BrowserSettings;
 };
 
 // What the entry point hands the wizard: the stage bodies of every run, built
@@ -26,8 +32,8 @@ using StageSlotsFactory = std::function<StageSlots(ProcessObjects& objects)>;
 
 // The composition root: builds the real platform, the process-wide objects,
 // the main window and the contact dialog, and runs the message loop until the
-// window closes. A run
-// still going then is not waited for: the process ends at once.
+// window closes. A run still going then is not waited for: the process ends
+// at once.
 int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages);
 
 }  // namespace plover::win32

@@ -4,20 +4,30 @@
 #include <exception>
 
 #include "app/win32/CompositionRoot.h"
+#include "engine/BrowserSettingsStage.h"
+#include "engine/IspConnectionStage.h"
+#include "engine/LocalConnectionStage.h"
 #include "engine/NetworkSettingsStage.h"
 
 namespace {
 
 using namespace plover;
 
-// The five stages of a run, built on the process-wide check objects. A stage
-// whose body is not part of this build yet is an empty slot, which the run
-// passes.
+// The five stages of a run, built on the process-wide check objects.
 StageSlots BuildStageSlots(win32::ProcessObjects& objects) {
     StageSlots slots;
-    TNetworkSettings& NetworkSettings = objects.NetworkSettings;
-    slots[0] = [&NetworkSettings](ComputationalThread& thread) {
-        RunNetworkSettingsStage(thread, NetworkSettings);
+    slots[0] = [&objects](ComputationalThread& thread) {
+        RunNetworkSettingsStage(thread, objects.NetworkSettings);
+    };
+    slots[1] = [&objects](ComputationalThread& thread) {
+        RunLocalConnectionStage(thread, objects.NetworkSettings, objects.LocalConnection,
+                                objects.FirewallOperations, objects.PloverMainForm);
+    };
+    slots[2] = [&objects](ComputationalThread& thread) {
+        RunIspConnectionStage(thread, objects.NetworkSettings, objects.ISPSettings);
+    };
+    slots[4] = [&objects](ComputationalThread& thread) {
+        RunBrowserSettingsStage(thread, objects.BrowserSettings);
     };
     return slots;
 }

@@ -38,6 +38,9 @@ if [ ! -f "$WINEPREFIX/.plover-lab-ready" ]; then
     "$driver_wine" wineboot -i >/dev/null 2>&1
     "$driver_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d plover /f >/dev/null 2>&1
     "$driver_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v plover /d 800x600 /f >/dev/null 2>&1
+    # A Windows machine whose browser uses no proxy.
+    "$driver_wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings' \
+        /v ProxyEnable /t REG_DWORD /d 0 /f >/dev/null 2>&1
     "$driver_wineserver" -w
     touch "$WINEPREFIX/.plover-lab-ready"
 fi
@@ -69,13 +72,13 @@ check close.reg-files-removed $? "reg files left behind"
 keep_log product
 
 # --- 2. closing in the middle of a run ends the program without waiting ----------
-# This lab's router answers but nothing behind it does, so the ISP stage
-# pings and repairs for minutes: the close comes in the middle of it.
 echo "PloverTool.exe: close during a run"
 start "$exe"
 wait_window; settle
 click "${RUN_WELCOME[@]}"
-wait_line "ISP check" 60; check close-during-run.isp-stage-reached $? "the run never reached stage 3"
+# Stage 2 pings and pauses for seconds; the close comes while it runs.
+wait_line "start checking local connection step" 60
+check close-during-run.stage-two-reached $? "the run never reached stage 2"
 close_box
 wait_gone; check close-during-run.program-ended $? "the program waited for its run"
 ! has_line "Exiting thread"; check close-during-run.run-not-waited-for $? "closing waited for the run"
