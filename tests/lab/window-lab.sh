@@ -19,6 +19,7 @@ fi
 ns=plover-win-$$
 router=plover-winrt-$$
 cleanup() {
+    rm -rf "/etc/netns/$ns"
     ip netns del "$ns" 2>/dev/null || true
     ip netns del "$router" 2>/dev/null || true
 }
@@ -26,6 +27,12 @@ trap cleanup EXIT
 
 ip netns add "$ns"
 ip netns add "$router"
+# Name lookups inside the lab (Wine asks for the machine's own name) are
+# answered at once: from a hosts file of the lab's, or refused on loopback,
+# never sent towards the host's name server.
+mkdir -p "/etc/netns/$ns"
+echo "nameserver 127.0.0.1" >"/etc/netns/$ns/resolv.conf"
+printf '127.0.0.1 localhost\n127.0.1.1 %s\n::1 localhost\n' "$(hostname)" >"/etc/netns/$ns/hosts"
 ip -n "$ns" link set lo up
 ip -n "$router" link set lo up
 # The pair is made inside the lab and one end moved to the router: no end

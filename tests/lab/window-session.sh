@@ -35,13 +35,15 @@ screen_start || { echo "window-session: no virtual screen" >&2; exit 1; }
 # --- the prefix: every program in one 800 x 600 Wine desktop ----------------
 mkdir -p "$(dirname "$WINEPREFIX")"
 if [ ! -f "$WINEPREFIX/.plover-lab-ready" ]; then
-    "$driver_wine" wineboot -i >/dev/null 2>&1
+    timeout 300 "$driver_wine" wineboot -i >/dev/null 2>&1
     "$driver_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d plover /f >/dev/null 2>&1
     "$driver_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v plover /d 800x600 /f >/dev/null 2>&1
     # A Windows machine whose browser uses no proxy.
     "$driver_wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings' \
         /v ProxyEnable /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    "$driver_wineserver" -w
+    # Ending the session at once: waiting for Wine's services to go idle
+    # takes minutes.
+    wine_stop
     touch "$WINEPREFIX/.plover-lab-ready"
 fi
 # Debian's Wine finds the window-caption glyph font only in the prefix.
