@@ -36,7 +36,7 @@ CI[winsock-no]=no LIMIT[winsock-no]=360
 TITLE[winsock-yes]="Corrupted Winsock, restart accepted"
 FAULT[winsock-yes]="self-assigned address and netsh failing with error 10107"
 EXPECT[winsock-yes]="Winsock reset, restart question answered Yes: resume marker and log-on start written, restart issued"
-CI[winsock-yes]=no LIMIT[winsock-yes]=360
+CI[winsock-yes]=yes LIMIT[winsock-yes]=360
 
 TITLE[resumed]="Run resumed after the restart"
 FAULT[resumed]="as above, Yes, then the lab restarts the computer and runs its log-on start"
@@ -76,7 +76,7 @@ CI[proxy-on]=yes LIMIT[proxy-on]=240
 TITLE[browser-settings-missing]="Browser settings missing"
 FAULT[browser-settings-missing]="the user's Internet Settings key is gone (a damaged profile)"
 EXPECT[browser-settings-missing]="the proxy cannot be switched off: browser settings failure panel"
-CI[browser-settings-missing]=no LIMIT[browser-settings-missing]=240
+CI[browser-settings-missing]=yes LIMIT[browser-settings-missing]=240
 
 TITLE[cancel]="Cancel, then a new run"
 FAULT[cancel]="none; the user presses Cancel during stage 2 and Run Test at once and again later"
