@@ -38,7 +38,9 @@ void DeleteSnapshotFile(const Platform& os, const SettingsSnapshot& snapshot, bo
 }  // namespace
 
 TPloverMainForm::TPloverMainForm(const MainFormParts& parts)
-    : Ping(parts.os),
+    : Winsock2RegText(parts.regTexts.Winsock2RegText),
+      WinsockRegText(parts.regTexts.WinsockRegText),
+      Ping(parts.os),
       Page(parts.os.http, parts.synchronizer, parts.os.clock),
       os_(parts.os),
       host_(parts.host),

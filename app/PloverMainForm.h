@@ -19,6 +19,7 @@
 #include "engine/Synchronizer.h"
 #include "platform/Platform.h"
 #include "system/ResumeState.h"
+#include "system/Winsock.h"
 
 namespace plover {
 
@@ -29,6 +30,7 @@ struct MainFormParts {
     Synchronizer& synchronizer;
     TFirewallOperations& FirewallOperations;
     SettingsSnapshot& snapshot;
+    WinsockRegTexts& regTexts;
     TMessageForm& MessageForm;
 };
 
@@ -67,8 +69,9 @@ public:
     std::string ProviderDnsServers;
     std::string ContactSupportText;
     std::string RouterMessageText;
-    std::string Winsock2RegText;
-    std::string WinsockRegText;
+    // The process-wide texts the Winsock reset imports.
+    std::string& Winsock2RegText;
+    std::string& WinsockRegText;
     bool WasRestartedFlag = false;
     bool RestartAcceptedFlag = false;
     std::atomic<bool> FirewallWasDisabled{false};

@@ -50,7 +50,7 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
     if (stage1) {
         NetworkSettings.ResetIpStack();
     } else {
-        ResetWinsock(os);
+        ResetWinsock(os, NetworkSettings.RegTexts());
     }
     thread.Synchronize(&RunDisplay::PromptRestart);
     if (!thread.Display().RestartAccepted()) {

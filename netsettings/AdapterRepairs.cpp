@@ -75,7 +75,7 @@ void TNetworkSettings::SaveAdapterSettings() {
 
 void TNetworkSettings::RenewAddresses() { RefreshIpStack(os_); }
 
-void TNetworkSettings::ResetIpStack() { ResetWinsock(os_); }
+void TNetworkSettings::ResetIpStack() { ResetWinsock(os_, regTexts_); }
 
 void TNetworkSettings::SwitchToDhcp() {
     RefreshAdapters();

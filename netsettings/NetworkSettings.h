@@ -6,6 +6,7 @@
 #include "netsettings/AdapterDetails.h"
 #include "platform/Platform.h"
 #include "system/ResumeState.h"
+#include "system/Winsock.h"
 
 namespace plover {
 
@@ -15,9 +16,11 @@ namespace plover {
 class TNetworkSettings {
 public:
     // The snapshot holder is the process-wide one that the window reads to
-    // delete the file later.
-    TNetworkSettings(const Platform& os, SettingsSnapshot& snapshot)
-        : os_(os), snapshot_(snapshot) {}
+    // delete the file later; the export texts are the ones the window chose
+    // at start-up.
+    TNetworkSettings(const Platform& os, SettingsSnapshot& snapshot,
+                     const WinsockRegTexts& regTexts)
+        : os_(os), snapshot_(snapshot), regTexts_(regTexts) {}
     TNetworkSettings(const TNetworkSettings&) = delete;
     TNetworkSettings& operator=(const TNetworkSettings&) = delete;
 
@@ -46,11 +49,14 @@ public:
     void SaveAdapterSettings();
     void RenewAddresses();
     void ResetIpStack();
+    // The texts ResetIpStack imports, for the reset run directly.
+    const WinsockRegTexts& RegTexts() const { return regTexts_; }
     void SwitchToDhcp();
 
 private:
     const Platform& os_;
     SettingsSnapshot& snapshot_;
+    const WinsockRegTexts& regTexts_;
     std::vector<AdapterDetails> Adapters_;
 };
 

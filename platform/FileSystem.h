@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@ namespace plover {
 enum class FileAccess { Read, ReadWrite };
 
 // What other openers of the same file are allowed while this handle is open.
+// None lets them delete or rename it.
 enum class FileShare {
     None,       // nobody else may open it
     Read,       // others may read, nobody else may write ("denying writers")
@@ -36,6 +38,9 @@ public:
     virtual bool SeekToStart() = 0;
     // Reads from the current position to the end of the file.
     virtual std::optional<std::string> ReadToEnd() = 0;
+    // Reads from the current position to the end of the file, but never more
+    // than limit bytes.
+    virtual std::optional<std::string> ReadAtMost(size_t limit) = 0;
     // Writes all bytes at the current position in one write.
     virtual bool Write(std::string_view bytes) = 0;
     // Ends the file at the current position.

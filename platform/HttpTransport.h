@@ -6,6 +6,12 @@
 
 namespace plover {
 
+// The longest one page fetch may take, from the first connect to the last
+// byte of the body. A slow page over a poor line still arrives well within
+// it; a server that never answers, answers a byte at a time or sends without
+// end is given up on.
+constexpr uint32_t DefaultTransferTimeLimit = 60 * 1000;
+
 struct HttpGetRequest {
     std::string url;  // with its scheme
     std::string agent;
@@ -13,6 +19,9 @@ struct HttpGetRequest {
     bool showGoOnlineMessage = true;
     // Asked between reads of the body; true stops the transfer.
     std::function<bool()> stopRequested;
+    // The whole exchange ends within this many milliseconds, whatever the
+    // server does.
+    uint32_t timeLimitMilliseconds = DefaultTransferTimeLimit;
 };
 
 struct HttpTransfer {
@@ -21,10 +30,12 @@ struct HttpTransfer {
     uint64_t contentLength = 0;  // as announced by the server; 0 when absent
     std::string body;            // every byte received
     bool interrupted = false;    // stopped on request before the body ended
+    bool timedOut = false;       // the time limit ended the exchange early
 };
 
 // One GET exchange, done synchronously on the calling thread: no cache in
-// either direction, no proxy. May throw for an unexpected failure.
+// either direction, no proxy, and back within the request's time limit.
+// May throw for an unexpected failure.
 class HttpTransport {
 public:
     HttpTransport() = default;

@@ -40,9 +40,11 @@ constexpr const char* cInvalidPort = "Invalid port number";
 constexpr const char* cTimeoutOccured = "Timeout error occured";
 constexpr const char* cBatchSizeInvalid = "Invalid Batch Size";
 
-// Every malformed message ends here: too long, cut short, a count larger
-// than the records present, a name or record data leaving the message, a
-// compression pointer that does not point backwards.
+// A malformed message: too long, or shorter than its header; inside the
+// message, a record cut short, a count larger than the records present, a
+// name or record data leaving the message, a compression pointer that does
+// not point backwards. The parser keeps the whole records before the damage;
+// a lookup whose damaged reply holds no address raises this.
 [[noreturn]] inline void RaiseDatagramInvalid() { throw EclDnsError(cDnsDatagramInvalid, -1); }
 
 }  // namespace plover

@@ -32,6 +32,22 @@ std::unique_ptr<TclDnsRecord> CreateRecordAt(ByteReader& reader) {
     return record;
 }
 
+// One record read whole and added to list, or nothing added when it does not
+// fit what was received or its name is malformed.
+TclDnsRecord* ReadRecord(ByteReader& reader, TclDnsRecordList& list, bool question) {
+    try {
+        auto record = CreateRecordAt(reader);
+        if (question) {
+            record->ParseQuery(reader);
+        } else {
+            record->Parse(reader);
+        }
+        return &list.Add(std::move(record));
+    } catch (const EclDnsError&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 void TclDnsMessageHeader::Clear(uint32_t tickCount) {
@@ -84,6 +100,7 @@ void TclDnsMessage::Clear(uint32_t tickCount) {
     Answers.Clear();
     NameServers.Clear();
     AdditionalRecords.Clear();
+    IsSound = true;
 }
 
 void TclDnsMessage::Build(std::vector<uint8_t>& stream) {
@@ -105,15 +122,26 @@ void TclDnsMessage::Parse(const uint8_t* stream, size_t size) {
     Clear(0);
     ByteReader reader(stream, size);
     Header.Parse(reader);
-    for (uint16_t i = 0; i < Header.QueryCount; ++i) {
-        Queries.Add(CreateRecordAt(reader)).ParseQuery(reader);
-    }
-    const std::pair<uint16_t, TclDnsRecordList*> sections[] = {
-        {Header.AnswerCount, &Answers},
-        {Header.NameServerCount, &NameServers},
-        {Header.AdditionalCount, &AdditionalRecords}};
-    for (const auto& [count, list] : sections) {
-        for (uint16_t i = 0; i < count; ++i) list->Add(CreateRecordAt(reader)).Parse(reader);
+    struct Section {
+        uint16_t count;
+        TclDnsRecordList* list;
+        bool question;
+    };
+    const Section sections[] = {{Header.QueryCount, &Queries, true},
+                                {Header.AnswerCount, &Answers, false},
+                                {Header.NameServerCount, &NameServers, false},
+                                {Header.AdditionalCount, &AdditionalRecords, false}};
+    for (const Section& section : sections) {
+        for (uint16_t i = 0; i < section.count; ++i) {
+            const TclDnsRecord* record = ReadRecord(reader, *section.list, section.question);
+            // Nothing after a record that does not read whole has a known
+            // start: the message ends there.
+            if (!record) {
+                IsSound = false;
+                return;
+            }
+            if (!record->DataIsValid) IsSound = false;
+        }
     }
 }
 

@@ -44,12 +44,18 @@ public:
     TclDnsRecordList Answers;
     TclDnsRecordList NameServers;  // the authority section
     TclDnsRecordList AdditionalRecords;
+    // False when the last Parse met damage: a record that runs past the
+    // received bytes (or a count larger than the records present), a
+    // malformed name, or record data that did not read. The parse ends at a
+    // record that does not read whole, and keeps every record before it.
+    bool IsSound = true;
 
     void Clear(uint32_t tickCount);
     // Appends the message to stream; names go out uncompressed. A message
     // that does not fit 512 bytes raises EclDnsError.
     void Build(std::vector<uint8_t>& stream);
-    // Reads one message of at most 512 bytes. A malformed message raises
+    // Reads one message of at most 512 bytes, as far as its bytes are sound
+    // (see IsSound). More than 512 bytes, or fewer than a header, raise
     // EclDnsError ("The size of the datagram is invalid", -1); no read ever
     // leaves the given bytes.
     void Parse(const uint8_t* stream, size_t size);

@@ -48,14 +48,15 @@ std::optional<TclHostInfo> TclDnsQuery::ResolveIP(const std::string& hostName) {
     Resolve();
 
     for (size_t i = 0; i < Response.Answers.GetCount(); ++i) {
-        if (auto* a = dynamic_cast<TclDnsARecord*>(&Response.Answers.GetItems(i))) {
-            Hosts.push_back({a->IPAddress, a->Name});
-        }
+        auto* a = dynamic_cast<TclDnsARecord*>(&Response.Answers.GetItems(i));
+        if (a && a->DataIsValid) Hosts.push_back({a->IPAddress, a->Name});
     }
+    // A damaged reply whose whole records hold an address answers with them;
+    // one that holds none fails as a malformed reply, with nothing listed.
+    if (Hosts.empty() && !Response.IsSound) RaiseDatagramInvalid();
     for (size_t i = 0; i < Response.NameServers.GetCount(); ++i) {
-        if (auto* ns = dynamic_cast<TclDnsNSRecord*>(&Response.NameServers.GetItems(i))) {
-            NameServerNames.push_back(ns->NameServer);
-        }
+        auto* ns = dynamic_cast<TclDnsNSRecord*>(&Response.NameServers.GetItems(i));
+        if (ns && ns->DataIsValid) NameServerNames.push_back(ns->NameServer);
     }
     for (const TclDnsRecordList* list : {&Response.Answers, &Response.AdditionalRecords}) {
         for (size_t i = 0; i < list->GetCount(); ++i) {

@@ -36,7 +36,9 @@ public:
     std::vector<std::string> NameServerNames;
     std::vector<std::string> Aliases;
 
-    // The first address record of the answer, or none.
+    // The first address record of the answer, or none. A reply damaged
+    // after whole address records still answers with those; a damaged reply
+    // without one raises "The size of the datagram is invalid".
     std::optional<TclHostInfo> ResolveIP(const std::string& hostName);
     // The UDP exchange of Query for Response.
     void Resolve();

@@ -124,13 +124,20 @@ void TclDnsRecord::Parse(ByteReader& reader) {
     // point back into the whole message before it.
     ByteReader data = reader.Prefix(dataEnd);
     data.Seek(dataStart);
-    InternalParse(data);
+    try {
+        InternalParse(data);
+        DataIsValid = true;
+    } catch (const EclDnsError&) {
+        DataIsValid = false;
+    }
     reader.Seek(dataEnd);
 }
 
 void TclDnsRecord::InternalParse(ByteReader&) {}
 
 void TclDnsARecord::InternalParse(ByteReader& data) {
+    // RFC 1035 section 3.4.1: the data is one 32-bit address, nothing else.
+    if (data.Remaining() != 4) RaiseDatagramInvalid();
     uint8_t b[4];
     for (auto& byte : b) byte = Fetch(data, &ByteReader::ReadU8);
     char text[16];
@@ -143,20 +150,25 @@ void TclDnsNSRecord::InternalParse(ByteReader& data) { NameServer = ReadDomainNa
 void TclDnsCNAMERecord::InternalParse(ByteReader& data) { PrimaryName = ReadDomainName(data); }
 
 void TclDnsSOARecord::InternalParse(ByteReader& data) {
-    PrimaryNameServer = ReadDomainName(data);
-    ResponsibleMailbox = ReadDomainName(data);
-    SerialNumber = FetchU32(data);
-    RefreshInterval = FetchU32(data);
-    RetryInterval = FetchU32(data);
-    ExpirationLimit = FetchU32(data);
-    MinimumTTL = FetchU32(data);
+    std::string primary = ReadDomainName(data);
+    std::string mailbox = ReadDomainName(data);
+    uint32_t numbers[5];
+    for (auto& number : numbers) number = FetchU32(data);
+    PrimaryNameServer = std::move(primary);
+    ResponsibleMailbox = std::move(mailbox);
+    SerialNumber = numbers[0];
+    RefreshInterval = numbers[1];
+    RetryInterval = numbers[2];
+    ExpirationLimit = numbers[3];
+    MinimumTTL = numbers[4];
 }
 
 void TclDnsPTRRecord::InternalParse(ByteReader& data) { DomainName = ReadDomainName(data); }
 
 void TclDnsMXRecord::InternalParse(ByteReader& data) {
-    Preference = FetchU16(data);
+    const uint16_t preference = FetchU16(data);
     MailServer = ReadDomainName(data);
+    Preference = preference;
 }
 
 std::unique_ptr<TclDnsRecord> CreateRecordByType(uint16_t recordType) {

@@ -28,11 +28,19 @@ public:
     TclDnsRecordClass RecordClass = TclDnsRecordClass::rcInternet;
     uint32_t TTL = 0;
     uint16_t DataLength = 0;
+    // False when the record data did not read as its type's data (a name
+    // that leaves the data, an address that is not four bytes); the fields
+    // of the data then stay empty, and the record is known by its name, type
+    // and class alone.
+    bool DataIsValid = true;
 
     // Writes name, type and class: the program sends questions only, so
     // records of the other sections go out without TTL and data as well.
     void Build(ByteWriter& writer) const;
-    // Reads a question (name, type, class) or a whole resource record.
+    // Reads a question (name, type, class) or a whole resource record. A
+    // record that does not fit the reader or whose name is malformed raises
+    // EclDnsError; data that does not read only clears DataIsValid, since
+    // DataLength still tells where the next record starts.
     void ParseQuery(ByteReader& reader);
     void Parse(ByteReader& reader);
 
@@ -46,7 +54,9 @@ public:
     static void WriteDomainName(ByteWriter& writer, const std::string& name);
 
 protected:
-    // Reads the record data; the reader ends at the end of the data.
+    // Reads the record data; the reader ends at the end of the data. Raises
+    // EclDnsError, leaving the data fields untouched, when the data does not
+    // read.
     virtual void InternalParse(ByteReader& data);
 };
 

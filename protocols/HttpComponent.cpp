@@ -22,6 +22,7 @@ bool TWinHTTP::Read(bool wait) {
     request.url = CompleteUrl(URL);
     request.agent = Agent;
     request.showGoOnlineMessage = ShowGoOnlineMessage;
+    request.timeLimitMilliseconds = TransferTimeLimit;
     request.stopRequested = [this] { return abort_.load(); };
     try {
         worker_ = std::thread([this, request] { Work(request); });
@@ -66,7 +67,8 @@ void TWinHTTP::Deliver(const HttpTransfer* transfer) {
     const int status = transfer->status;
     if (status == 200 || status == 206) {
         const bool complete =
-            transfer->contentLength == 0 || transfer->body.size() == transfer->contentLength;
+            !transfer->timedOut &&
+            (transfer->contentLength == 0 || transfer->body.size() == transfer->contentLength);
         if (complete) {
             if (OnDone) OnDone(*this, transfer->contentType, transfer->body, transfer->body.size());
             return;

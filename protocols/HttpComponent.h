@@ -32,11 +32,14 @@ public:
     std::string Agent;
     std::string URL;  // "http://" is put in front of an address without "://"
     bool ShowGoOnlineMessage = true;
+    // A fetch is given up after this many milliseconds, so that a waiting
+    // Read always returns.
+    uint32_t TransferTimeLimit = DefaultTransferTimeLimit;
 
     TOnDone OnDone;                  // the whole body arrived
     TOnHTTPError OnHTTPError;        // a status other than 200 or 206
     TNotifyEvent OnHostUnreachable;  // no HTTP status at all
-    TNotifyEvent OnConnLost;         // the body ended short of its announced length
+    TNotifyEvent OnConnLost;         // the body ended short, or the time limit cut it
     TNotifyEvent OnAnyError;         // after each failure above, and for an exception
     TNotifyEvent OnDoneInterrupted;  // the fetch was aborted
 

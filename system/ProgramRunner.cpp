@@ -5,10 +5,14 @@
 namespace plover {
 
 void RunProgram(const Platform& os, const std::string& commandLine) {
-    const ProgramOutcome outcome =
-        os.processes.RunHiddenAndWait(commandLine, ProgramTimeLimitMilliseconds);
+    RunProgram(os, ProgramCommand{commandLine, ""});
+}
+
+void RunProgram(const Platform& os, const ProgramCommand& command) {
+    const ProgramOutcome outcome = os.processes.RunHiddenAndWait(
+        command.line, ProgramTimeLimitMilliseconds, command.workingFolder);
     if (outcome == ProgramOutcome::TimedOut) {
-        WriteLog(os, "program did not end in time and was stopped: ", commandLine);
+        WriteLog(os, "program did not end in time and was stopped: ", command.line);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "system/CommandLineText.h"
+#include "system/HeldFile.h"
 #include "system/Log.h"
 #include "system/ProgramRunner.h"
 #include "system/ResumeState.h"
@@ -20,13 +21,27 @@ constexpr uint32_t PollPauseMs = 500;
 
 const char* TrueFalse(bool value) { return value ? "True" : "False"; }
 
-// The whole file, opened for reading while denying other writers; nothing
-// when it does not open or cannot be read.
-std::optional<std::string> ReadWholeFile(const Platform& os, const std::string& path) {
+// A program's output file, opened for reading while denying other writers,
+// up to OutputFileReadLimit bytes; nothing when it does not open or cannot be
+// read.
+std::optional<std::string> ReadOutputFile(const Platform& os, const std::string& path) {
     auto file =
         os.files.Open(path, FileAccess::Read, FileShare::Read, FileDisposition::OpenExisting);
     if (!file) return std::nullopt;
-    return file->ReadToEnd();
+    return file->ReadAtMost(OutputFileReadLimit);
+}
+
+// A "reg import" runs only on a file that holds exactly the program's text
+// and stays so until reg.exe has ended.
+void RunImport(const Platform& os, const ProgramCommand& import, const std::string& path,
+               const std::string& text) {
+    const auto held = WriteAndHoldFile(os.files, path, text);
+    if (!held) {
+        WriteLog(os, "reg import skipped, the file could not be secured: ", path);
+        return;
+    }
+    RunProgram(os, import);
+    WriteLog(os, import.line, "");
 }
 
 // Waits for a program's output file to show its marker: at most PollAttempts
@@ -35,7 +50,7 @@ std::optional<std::string> ReadWholeFile(const Platform& os, const std::string& 
 void PollForMarker(const Platform& os, const std::string& path, const std::string& marker,
                    const char* logMessage) {
     for (int attempt = 0; attempt < PollAttempts; ++attempt) {
-        const auto content = ReadWholeFile(os, path);
+        const auto content = ReadOutputFile(os, path);
         if (!content) continue;
         const std::string& text = *content;
         const size_t found = text.find(marker);
@@ -61,7 +76,7 @@ bool CheckWinsock(const Platform& os) {
     bool result = false;
     const std::string answerPath = GetTempFolder(os) + WinsockAnswerFile;
     RunProgram(os, WinsockCheckCommand(GetTempFolder(os)));
-    if (const auto answer = ReadWholeFile(os, answerPath)) {
+    if (const auto answer = ReadOutputFile(os, answerPath)) {
         WriteLog(os, "winsock answer: ", *answer);
         const bool corrupted =
             answer->find(
@@ -94,22 +109,26 @@ void RefreshIpStack(const Platform& os) {
     }
 }
 
-void ResetWinsock(const Platform& os) {
+void ResetWinsock(const Platform& os, const WinsockRegTexts& regTexts) {
     ScheduleResume(os);
     const std::string temp = GetTempFolder(os);
     const std::string answerPath = temp + CatalogResetAnswerFile;
 
     RunProgram(os, std::string(CommandPrefix) + "ipconfig /release");
-    const std::string ipReset = IpResetCommand(temp);
+    const ProgramCommand ipReset = IpResetCommand(temp);
     RunProgram(os, ipReset);
-    WriteLog(os, ipReset, "");
+    WriteLog(os, ipReset.line, "");
     os.clock.Sleep(ResetStepPauseMs);
     PollForMarker(os, temp + IpResetLogFile, "<completed>", "pos completed");
 
-    for (const std::string& step : WinsockResetSteps(temp)) {
+    for (const WinsockResetStep& step : WinsockResetSteps(temp)) {
         os.clock.Sleep(ResetStepPauseMs);
-        RunProgram(os, step);
-        WriteLog(os, step, "");
+        if (step.importFile) {
+            RunImport(os, step.command, temp + step.importFile, regTexts.*step.importText);
+            continue;
+        }
+        RunProgram(os, step.command);
+        WriteLog(os, step.command.line, "");
     }
     os.clock.Sleep(ResetStepPauseMs);
     PollForMarker(os, answerPath, "Sucessfully reset the Winsock Catalog.",
@@ -121,25 +140,31 @@ void ResetWinsock(const Platform& os) {
     os.clock.Sleep(ResetStepPauseMs);
 }
 
-std::string WinsockCheckCommand(const std::string& tempFolder) {
+ProgramCommand WinsockCheckCommand(const std::string& tempFolder) {
+    const FolderCommands temp(tempFolder);
     // No blank between the switch and the command: the interpreter takes it.
-    return "cmd.exe /cnetsh show > " + CommandLinePath(tempFolder + WinsockAnswerFile);
+    return temp.Command("cmd.exe /cnetsh show > " + temp.File(WinsockAnswerFile));
 }
 
-std::string IpResetCommand(const std::string& tempFolder) {
-    return std::string(CommandPrefix) + "netsh int ip reset " +
-           CommandLinePath(tempFolder + IpResetLogFile);
+ProgramCommand IpResetCommand(const std::string& tempFolder) {
+    const FolderCommands temp(tempFolder);
+    return temp.Command(std::string(CommandPrefix) + "netsh int ip reset " +
+                        temp.File(IpResetLogFile));
 }
 
-std::vector<std::string> WinsockResetSteps(const std::string& tempFolder) {
+std::vector<WinsockResetStep> WinsockResetSteps(const std::string& tempFolder) {
+    const FolderCommands temp(tempFolder);
     const std::string prefix = CommandPrefix;
+    const auto import = [&](const char* file, std::string WinsockRegTexts::*text) {
+        return WinsockResetStep{temp.Command(prefix + "reg import " + temp.File(file)), file, text};
+    };
     return {
-        prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
-        prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
-        prefix + "reg import " + CommandLinePath(tempFolder + Winsock2RegFile),
-        prefix + "reg import " + CommandLinePath(tempFolder + WinsockRegFile),
-        prefix + "netsh winsock reset catalog > " +
-            CommandLinePath(tempFolder + CatalogResetAnswerFile),
+        {{prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f", ""}},
+        {{prefix + "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f", ""}},
+        import(Winsock2RegFile, &WinsockRegTexts::Winsock2RegText),
+        import(WinsockRegFile, &WinsockRegTexts::WinsockRegText),
+        {temp.Command(prefix + "netsh winsock reset catalog > " +
+                      temp.File(CatalogResetAnswerFile))},
     };
 }
 

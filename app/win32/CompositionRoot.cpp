@@ -36,7 +36,8 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
 
     // Process-wide objects: they live until the process ends.
     SettingsSnapshot snapshot;
-    TNetworkSettings NetworkSettings(os, snapshot);
+    WinsockRegTexts regTexts;
+    TNetworkSettings NetworkSettings(os, snapshot, regTexts);
     TFirewallOperations FirewallOperations(os);
     TBrowserSettings BrowserSettings(os);
 
@@ -45,7 +46,7 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     ContactDialogView contactView(instance, MessageForm);
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
-        MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, MessageForm});
+        MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, regTexts, MessageForm});
     // The checks that ping hold the window, whose echo client they use, so
     // they come right after it; like the others they outlive every run.
     TLocalConnection LocalConnection(os, NetworkSettings, PloverMainForm);

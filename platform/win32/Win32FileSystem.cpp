@@ -1,5 +1,8 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/win32/Win32Handles.h"
 
 namespace plover::win32 {
@@ -22,16 +25,20 @@ public:
         return ::SetFilePointerEx(handle_.get(), zero, nullptr, FILE_BEGIN) != 0;
     }
 
-    std::optional<std::string> ReadToEnd() override {
+    std::optional<std::string> ReadToEnd() override { return ReadAtMost(SIZE_MAX); }
+
+    std::optional<std::string> ReadAtMost(size_t limit) override {
         std::string content;
         char buffer[65536];
-        for (;;) {
+        while (content.size() < limit) {
+            const size_t wanted = std::min(sizeof buffer, limit - content.size());
             DWORD read = 0;
-            if (!::ReadFile(handle_.get(), buffer, sizeof buffer, &read, nullptr))
+            if (!::ReadFile(handle_.get(), buffer, static_cast<DWORD>(wanted), &read, nullptr))
                 return std::nullopt;
-            if (read == 0) return content;
+            if (read == 0) break;
             content.append(buffer, read);
         }
+        return content;
     }
 
     bool Write(std::string_view bytes) override {
@@ -54,18 +61,24 @@ DWORD AccessRights(FileAccess access) {
 
 DWORD ShareMode(FileShare share) {
     switch (share) {
-        case FileShare::None: return 0;
-        case FileShare::Read: return FILE_SHARE_READ;
-        case FileShare::ReadWrite: return FILE_SHARE_READ | FILE_SHARE_WRITE;
+        case FileShare::None:
+            return 0;
+        case FileShare::Read:
+            return FILE_SHARE_READ;
+        case FileShare::ReadWrite:
+            return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
     return 0;
 }
 
 DWORD Disposition(FileDisposition disposition) {
     switch (disposition) {
-        case FileDisposition::OpenExisting: return OPEN_EXISTING;
-        case FileDisposition::OpenAlways: return OPEN_ALWAYS;
-        case FileDisposition::CreateAlways: return CREATE_ALWAYS;
+        case FileDisposition::OpenExisting:
+            return OPEN_EXISTING;
+        case FileDisposition::OpenAlways:
+            return OPEN_ALWAYS;
+        case FileDisposition::CreateAlways:
+            return CREATE_ALWAYS;
     }
     return OPEN_EXISTING;
 }

@@ -11,7 +11,8 @@
 namespace plover::win32 {
 
 ProgramOutcome Win32Processes::RunHiddenAndWait(const std::string& commandLine,
-                                                uint32_t timeoutMilliseconds) {
+                                                uint32_t timeoutMilliseconds,
+                                                const std::string& workingFolder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -24,7 +25,8 @@ ProgramOutcome Win32Processes::RunHiddenAndWait(const std::string& commandLine,
     // ("cmd.exe /c netsh ..."): a hung program is then stopped with all it
     // started, and none of them keeps holding its output file.
     if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE,
-                          NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
                           &info)) {
         return ProgramOutcome::NotStarted;
     }

@@ -5,7 +5,12 @@
 #include <wininet.h>
 // clang-format on
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/UniqueResource.h"
@@ -22,6 +27,111 @@ struct InternetHandleTraits {
 using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
 
 constexpr DWORD TransferBufferSize = 4096;
+
+// Ends a transfer at its time limit. WinInet's own time-outs, kept to what
+// is left of the limit, bound each wait for the network, and the body is
+// read as it arrives so the limit is looked at between bytes. Windows does
+// not always keep to its connect time-out, so once the limit has passed the
+// request in hand is also closed from this watch's thread, which there makes
+// a call blocked on it return (Wine 8 lets such a call run on to its
+// time-out).
+class TransferDeadline {
+public:
+    explicit TransferDeadline(DWORD limitMilliseconds)
+        : end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMilliseconds)),
+          thread_([this, limitMilliseconds] { Watch(limitMilliseconds); }) {}
+    ~TransferDeadline() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            over_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    TransferDeadline(const TransferDeadline&) = delete;
+    TransferDeadline& operator=(const TransferDeadline&) = delete;
+
+    // Puts the request under watch; false when the time is up already.
+    bool Hold(HINTERNET request) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (passed_) return false;
+        held_ = request;
+        return true;
+    }
+    // Takes the request back; false when the watch has closed it.
+    bool Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool stillOpen = held_ != nullptr;
+        held_ = nullptr;
+        return stillOpen;
+    }
+    bool Passed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return passed_ || std::chrono::steady_clock::now() >= end_;
+    }
+    // What is left of the limit, at least a millisecond: WinInet reads a
+    // time-out of 0 as none at all.
+    DWORD Remaining() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end_ - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<DWORD>(left.count()) : 1;
+    }
+
+private:
+    void Watch(DWORD limitMilliseconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(limitMilliseconds),
+                           [this] { return over_; })) {
+            return;
+        }
+        passed_ = true;
+        if (held_ != nullptr) ::InternetCloseHandle(held_);
+        held_ = nullptr;
+    }
+
+    const std::chrono::steady_clock::time_point end_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    HINTERNET held_ = nullptr;
+    bool passed_ = false;
+    bool over_ = false;
+    std::thread thread_;  // last: it starts once the fields above exist
+};
+
+// A request handle that the deadline may close: whoever closes it, it is
+// closed once.
+class WatchedRequest {
+public:
+    WatchedRequest(TransferDeadline& deadline, HINTERNET request)
+        : deadline_(deadline), handle_(request), watched_(request && deadline.Hold(request)) {}
+    ~WatchedRequest() {
+        if (watched_ && !deadline_.Release()) handle_.release();
+    }
+    WatchedRequest(const WatchedRequest&) = delete;
+    WatchedRequest& operator=(const WatchedRequest&) = delete;
+
+    // Null also when the time was up before the request was opened.
+    HINTERNET get() const { return watched_ ? handle_.get() : nullptr; }
+
+private:
+    TransferDeadline& deadline_;
+    UniqueInternetHandle handle_;
+    bool watched_;
+};
+
+// WinInet's own time-outs, as long as what is left of the limit. Each
+// handle takes them from its own options, so every handle is given them.
+void SetTimeLimits(HINTERNET handle, DWORD milliseconds) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        ::InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
+    }
+}
+
+void SetReceiveLimit(HINTERNET request, DWORD milliseconds) {
+    ::InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds,
+                         sizeof milliseconds);
+}
 constexpr DWORD RequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE |
                                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
@@ -110,21 +220,24 @@ void OfferToGoOnline(const std::string& url) {
 }
 
 // One request/answer exchange. Returns false when no HTTP status came.
-bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& url,
-              HttpTransfer& transfer, std::string& location) {
+bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& request,
+              const std::string& url, HttpTransfer& transfer, std::string& location) {
     CrackedUrl parts;
     if (!Crack(url, parts)) return false;
     UniqueInternetHandle connection(::InternetConnectA(
         root, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
         parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return false;
+    SetTimeLimits(connection.get(), deadline.Remaining());
 
     const char* acceptTypes[] = {"text/html, */*", nullptr};
     DWORD flags = RequestFlags;
     if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    UniqueInternetHandle http(::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(),
-                                                 nullptr, nullptr, acceptTypes, flags, 0));
-    if (!http) return false;
+    WatchedRequest http(
+        deadline, ::HttpOpenRequestA(connection.get(), "GET", parts.objectName.c_str(), nullptr,
+                                     nullptr, acceptTypes, flags, 0));
+    if (!http.get()) return false;
+    SetTimeLimits(http.get(), deadline.Remaining());
     if (request.showGoOnlineMessage) OfferToGoOnline(url);
     if (!::HttpSendRequestA(http.get(), nullptr, 0, nullptr, 0)) return false;
 
@@ -146,10 +259,21 @@ bool Exchange(HINTERNET root, const HttpGetRequest& request, const std::string& 
             transfer.interrupted = true;
             break;
         }
+        if (deadline.Passed()) break;
+        // Only what has arrived is read, so that a body coming a byte at a
+        // time still passes here between bytes.
+        SetReceiveLimit(http.get(), deadline.Remaining());
+        DWORD available = 0;
+        if (!::InternetQueryDataAvailable(http.get(), &available, 0, 0) || available == 0) break;
         DWORD read = 0;
-        if (!::InternetReadFile(http.get(), chunk, sizeof chunk, &read) || read == 0) break;
+        if (!::InternetReadFile(http.get(), chunk, std::min<DWORD>(available, sizeof chunk),
+                                &read) ||
+            read == 0) {
+            break;
+        }
         transfer.body.append(chunk, read);
     }
+    transfer.timedOut = deadline.Passed();
     return true;
 }
 
@@ -160,12 +284,18 @@ HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
     UniqueInternetHandle root(
         ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!root) return transfer;
+    SetTimeLimits(root.get(), request.timeLimitMilliseconds);
+    TransferDeadline deadline(request.timeLimitMilliseconds);
 
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
         std::string location;
-        if (!Exchange(root.get(), request, url, transfer, location)) return HttpTransfer();
-        if (location.empty() || redirects == MaxRedirects) return transfer;
+        if (!Exchange(root.get(), deadline, request, url, transfer, location)) {
+            HttpTransfer none;
+            none.timedOut = deadline.Passed();
+            return none;
+        }
+        if (location.empty() || redirects == MaxRedirects || deadline.Passed()) return transfer;
         const std::string next = Combine(url, location);
         if (next.empty()) return transfer;
         url = next;

@@ -7,6 +7,8 @@
   /loop       302 to itself, for ever
   /short      200 announcing 100 bytes, sending 10, then closing
   /empty      200 with an empty body
+  /silent     takes the request and never answers (for at most a minute)
+  /trickle    200 without a length, then one byte every 0.1 s (at most 600)
   /quit       ends the server
 
 Usage: http-peer.py PORT [LIFETIME_SECONDS]; it ends by itself after its
@@ -15,6 +17,7 @@ lifetime (default 60 s) whatever happens.
 import http.server
 import sys
 import threading
+import time
 
 PAGE = b"<html><head><title>Plover lab page</title></head><body>lab</body></html>"
 
@@ -48,6 +51,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         elif self.path == "/empty":
             self.answer(200, b"", [("Content-Type", "text/html")])
+        elif self.path == "/silent":
+            time.sleep(60)
+            self.close_connection = True
+        elif self.path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.end_headers()
+            self.wfile.flush()
+            try:
+                for _ in range(600):
+                    self.wfile.write(b"x")
+                    self.wfile.flush()
+                    time.sleep(0.1)
+            except OSError:
+                pass
+            self.close_connection = True
         elif self.path == "/quit":
             self.answer(200, b"bye")
             threading.Thread(target=self.server.shutdown).start()

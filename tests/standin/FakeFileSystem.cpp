@@ -30,7 +30,9 @@ bool ShareAllowsWrite(FileShare share) { return share == FileShare::ReadWrite; }
 struct FakeFileSystem::Node {
     std::string content;
     std::list<Handle*> handles;
+    std::string key;
     bool failWrites = false;
+    std::function<void()> afterClose;
 };
 
 class FakeOpenFile : public OpenFile {
@@ -41,8 +43,14 @@ public:
         node_->handles.push_back(&handle_);
     }
     ~FakeOpenFile() override {
-        std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
-        node_->handles.remove(&handle_);
+        std::function<void()> afterClose;
+        {
+            std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
+            node_->handles.remove(&handle_);
+            afterClose = std::move(node_->afterClose);
+            node_->afterClose = nullptr;
+        }
+        if (afterClose) afterClose();
     }
     std::optional<uint64_t> SeekToEnd() override {
         std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
@@ -53,11 +61,14 @@ public:
         position_ = 0;
         return true;
     }
-    std::optional<std::string> ReadToEnd() override {
+    std::optional<std::string> ReadToEnd() override { return ReadAtMost(std::string::npos); }
+    std::optional<std::string> ReadAtMost(size_t limit) override {
         std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
         if (position_ >= node_->content.size()) return std::string();
-        std::string rest = node_->content.substr(position_);
-        position_ = node_->content.size();
+        std::string rest = node_->content.substr(position_, limit);
+        position_ += rest.size();
+        size_t& largest = fs_.largestReads_[node_->key];
+        largest = std::max(largest, rest.size());
         return rest;
     }
     bool Write(std::string_view bytes) override {
@@ -108,6 +119,7 @@ std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAcce
         if (disposition == FileDisposition::OpenExisting) return nullptr;
         if (!folders_.count(Parent(key))) return nullptr;
         node = std::make_shared<Node>();
+        node->key = key;
         node->failWrites = failingWrites_.count(key) > 0;
         files_[key] = node;
     } else {
@@ -167,6 +179,7 @@ void FakeFileSystem::SetContent(const std::string& path, const std::string& cont
     auto node = Find(key);
     if (!node) {
         node = std::make_shared<Node>();
+        node->key = key;
         files_[key] = node;
     }
     node->content = content;
@@ -203,6 +216,17 @@ std::unique_ptr<OpenFile> FakeFileSystem::HoldOpen(const std::string& path, File
 void FakeFileSystem::DenyAccess(const std::string& path) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     denied_.insert(Key(path));
+}
+
+void FakeFileSystem::AfterNextClose(const std::string& path, std::function<void()> action) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (auto node = Find(Key(path))) node->afterClose = std::move(action);
+}
+
+size_t FakeFileSystem::LargestRead(const std::string& path) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto it = largestReads_.find(Key(path));
+    return it == largestReads_.end() ? 0 : it->second;
 }
 
 void FakeFileSystem::FailWrites(const std::string& path) {

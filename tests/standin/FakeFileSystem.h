@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,7 +13,10 @@
 namespace plover::standin {
 
 // Files keyed by Windows path text (case-insensitive), with the sharing rules
-// of CreateFile: a handle opened without sharing keeps every other opener out.
+// of CreateFile: a handle opened without sharing keeps every other opener out;
+// one that shares reading only keeps out every opener that would write; a
+// handle with write access lets in only openers that share writing; and no
+// handle shares deleting, so an open file cannot be deleted.
 class FakeFileSystem : public FileSystem {
 public:
     std::unique_ptr<OpenFile> Open(const std::string& path, FileAccess access, FileShare share,
@@ -36,6 +40,11 @@ public:
     void DenyAccess(const std::string& path);
     // Writes to this path fail (a full disk).
     void FailWrites(const std::string& path);
+    // Another program acts once, right after the next handle of this
+    // (existing) file is closed: the moment between two opens.
+    void AfterNextClose(const std::string& path, std::function<void()> action);
+    // The most bytes any single read of this path returned.
+    size_t LargestRead(const std::string& path) const;
 
     struct Node;
 
@@ -53,6 +62,7 @@ private:
     std::set<std::string> folders_;
     std::set<std::string> denied_;
     std::set<std::string> failingWrites_;
+    std::map<std::string, size_t> largestReads_;
 };
 
 }  // namespace plover::standin

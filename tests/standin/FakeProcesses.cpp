@@ -7,7 +7,21 @@
 
 namespace plover::standin {
 
-std::string FakeProcesses::RedirectionTarget(const std::string& commandLine) {
+namespace {
+bool IsFullPath(const std::string& path) {
+    return path.size() > 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'));
+}
+}  // namespace
+
+std::string FakeProcesses::RedirectionTarget(const std::string& commandLine,
+                                             const std::string& workingFolder) {
+    std::string target = RedirectedName(commandLine);
+    if (target.empty() || workingFolder.empty() || IsFullPath(target)) return target;
+    if (workingFolder.back() != '\\') return workingFolder + "\\" + target;
+    return workingFolder + target;
+}
+
+std::string FakeProcesses::RedirectedName(const std::string& commandLine) {
     const size_t arrow = commandLine.rfind('>');
     if (arrow == std::string::npos) return {};
     std::string target = commandLine.substr(arrow + 1);
@@ -28,16 +42,18 @@ FakeProcesses::Script& FakeProcesses::Program(const std::string& commandLine) {
 }
 
 ProgramOutcome FakeProcesses::RunHiddenAndWait(const std::string& commandLine,
-                                               uint32_t timeoutMilliseconds) {
+                                               uint32_t timeoutMilliseconds,
+                                               const std::string& workingFolder) {
     Script script;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         commandLines_.push_back(commandLine);
+        workingFolders_.push_back(workingFolder);
         const auto it = scripts_.find(commandLine);
         if (it != scripts_.end()) script = it->second;
     }
     if (script.missing) return ProgramOutcome::NotStarted;
-    const std::string target = RedirectionTarget(commandLine);
+    const std::string target = RedirectionTarget(commandLine, workingFolder);
     if (!target.empty()) {
         // The command interpreter creates the redirection target even when
         // the program writes nothing.
@@ -72,6 +88,11 @@ void FakeProcesses::FailShellOpen(const std::string& file) {
 std::vector<std::string> FakeProcesses::CommandLines() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return commandLines_;
+}
+
+std::vector<std::string> FakeProcesses::WorkingFolders() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return workingFolders_;
 }
 
 std::vector<FakeProcesses::ShellCall> FakeProcesses::ShellCalls() const {

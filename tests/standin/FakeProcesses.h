@@ -36,8 +36,8 @@ public:
 
     FakeProcesses(FakeClock& clock, FakeFileSystem& files) : clock_(clock), files_(files) {}
 
-    ProgramOutcome RunHiddenAndWait(const std::string& commandLine,
-                                    uint32_t timeoutMilliseconds) override;
+    ProgramOutcome RunHiddenAndWait(const std::string& commandLine, uint32_t timeoutMilliseconds,
+                                    const std::string& workingFolder) override;
     bool ShellOpen(const std::string& file, const std::string& parameters,
                    const std::string& directory, bool hidden) override;
 
@@ -46,18 +46,25 @@ public:
     void FailShellOpen(const std::string& file);
 
     std::vector<std::string> CommandLines() const;
+    // The working folder of each run, in order ("" for the caller's own).
+    std::vector<std::string> WorkingFolders() const;
     std::vector<ShellCall> ShellCalls() const;
 
-    // The file a command line redirects its output to ("> file"), if any.
-    static std::string RedirectionTarget(const std::string& commandLine);
+    // The file a command line redirects its output to ("> file"), if any; a
+    // bare name lies in the working folder.
+    static std::string RedirectionTarget(const std::string& commandLine,
+                                         const std::string& workingFolder);
 
 private:
+    static std::string RedirectedName(const std::string& commandLine);
+
     FakeClock& clock_;
     FakeFileSystem& files_;
     mutable std::mutex mutex_;
     std::map<std::string, Script> scripts_;
     std::vector<std::string> failingShellFiles_;
     std::vector<std::string> commandLines_;
+    std::vector<std::string> workingFolders_;
     std::vector<ShellCall> shellCalls_;
 };
 

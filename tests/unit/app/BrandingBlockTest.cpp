@@ -76,6 +76,9 @@ TEST(BrandingBlock, WindowsXpServicePack2GetsTheXpPairByteForByte) {
               "REGEDIT xp winsock2\nline two\n");
     // "winsock" ends before " start vistawinsock2".
     EXPECT_EQ(fixture.machine.files.Content(Temp + "winsok.reg"), "REGEDIT xp winsock\n");
+    // The process-wide texts the reset imports are the ones written.
+    EXPECT_EQ(fixture.regTexts.Winsock2RegText, "REGEDIT xp winsock2\nline two\n");
+    EXPECT_EQ(fixture.regTexts.WinsockRegText, "REGEDIT xp winsock\n");
     const auto lines = fixture.machine.LogLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "delete winsok2.reg "), lines.end());
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "delete winsok.reg "), lines.end());

@@ -197,7 +197,7 @@ struct FormFixture {
 
     TPloverMainForm& Build() {
         form = std::make_unique<TPloverMainForm>(
-            MainFormParts{machine.Os(), host, host, firewall, snapshot, messageForm});
+            MainFormParts{machine.Os(), host, host, firewall, snapshot, regTexts, messageForm});
         host.Attach(*form);
         return *form;
     }
@@ -211,6 +211,7 @@ struct FormFixture {
     FakeFormHost host;
     TFirewallOperations firewall{machine.Os()};
     SettingsSnapshot snapshot;
+    WinsockRegTexts regTexts;
     TMessageForm messageForm;
     std::unique_ptr<TPloverMainForm> form;
 };

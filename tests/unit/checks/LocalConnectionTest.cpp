@@ -25,7 +25,8 @@ protected:
     }
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     PingService ping{machine.Os()};
     TLocalConnection local{machine.Os(), settings, ping};
     TISPSettings isp{machine.Os(), ping};

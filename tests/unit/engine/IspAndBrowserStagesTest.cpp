@@ -55,7 +55,8 @@ protected:
 
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     PingService ping{machine.Os()};
     TISPSettings isp{machine.Os(), ping};
     TBrowserSettings browser{machine.Os()};

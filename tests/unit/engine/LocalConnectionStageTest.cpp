@@ -93,7 +93,8 @@ protected:
 
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     PingService ping{machine.Os()};
     TLocalConnection local{machine.Os(), settings, ping};
     TFirewallOperations firewall{machine.Os()};

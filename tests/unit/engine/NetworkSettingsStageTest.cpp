@@ -62,7 +62,8 @@ protected:
 
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    const WinsockRegTexts regTexts{"REGEDIT4 winsock2", "REGEDIT4 winsock"};
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     RecordingDisplay display;
     InlineSynchronizer synchronizer;
 };
@@ -237,6 +238,9 @@ TEST_F(NetworkSettingsStage, AcceptedRestartEndsTheRunWithoutAFailurePanel) {
                                           RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "PromptRestart", "StageCompleted"}));
+    // The reset imported the texts the window chose at start-up.
+    EXPECT_EQ(machine.files.Content(Temp + "winsok2.reg"), "REGEDIT4 winsock2");
+    EXPECT_EQ(machine.files.Content(Temp + "winsok.reg"), "REGEDIT4 winsock");
     // The resume stays arranged for the next log-on.
     EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
     EXPECT_EQ(machine.registry.StringValue(HKLM, RunKey, "PloverReboot"),

@@ -35,7 +35,8 @@ protected:
     }
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    const WinsockRegTexts regTexts{"REGEDIT4 winsock2", "REGEDIT4 winsock"};
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     RecordingDisplay display;
     InlineSynchronizer synchronizer;
 };
@@ -121,6 +122,9 @@ TEST_P(StageTwoRestartRepair, EntriesPanelsAndStageNumber) {
         }
         EXPECT_EQ(machine.processes.CommandLines().back(),
                   "cmd.exe /c netsh winsock reset catalog > " + Temp + "winsockans.txt");
+        // The reset imported the texts the window chose at start-up.
+        EXPECT_EQ(machine.files.Content(Temp + "winsok2.reg"), "REGEDIT4 winsock2");
+        EXPECT_EQ(machine.files.Content(Temp + "winsok.reg"), "REGEDIT4 winsock");
     } else {
         EXPECT_EQ(transcript, expected);
     }

@@ -14,7 +14,8 @@ class AdapterInventory : public ::testing::Test {
 protected:
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
 };
 
 TEST_F(AdapterInventory, OneRecordPerAddressInTableOrderWithPausesPerRecordAndAdapter) {
@@ -95,7 +96,7 @@ TEST_F(AdapterInventory, AnyFailureOfTheTableLeavesAnEmptyList) {
 
     // The read fails: out of memory, or the table grew in between.
     FakeWindows other;
-    TNetworkSettings otherSettings{other.Os(), snapshot};
+    TNetworkSettings otherSettings{other.Os(), snapshot, regTexts};
     other.adapters.SetTable({Adapter("{A}", "Ethernet", true, "", {{"10.0.0.2", "255.0.0.0"}})});
     other.adapters.FailRead(AdapterTableResult::OutOfMemory);
     EXPECT_FALSE(otherSettings.FindAdapters());

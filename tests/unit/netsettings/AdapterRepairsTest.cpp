@@ -26,7 +26,8 @@ class AdapterRepairs : public ::testing::Test {
 protected:
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
 };
 
 TEST_F(AdapterRepairs, SwitchesEveryConnectionOnceAndReleasesAllBeforeShutdown) {
@@ -77,7 +78,7 @@ TEST_F(AdapterRepairs, PropertyReadsDecideWhetherTheWalkGoesOn) {
     EXPECT_EQ(machine.connections.Switches(), (Lines{"disconnect Last"}));
 
     FakeWindows other;
-    TNetworkSettings otherSettings{other.Os(), snapshot};
+    TNetworkSettings otherSettings{other.Os(), snapshot, regTexts};
     other.connections.AddConnection("Broken").propertyResults = {Result::Error};
     other.connections.AddConnection("Never");
     otherSettings.DisableAdapters();
@@ -97,7 +98,7 @@ TEST_F(AdapterRepairs, WithoutAManagerNothingIsSwitchedButThePausesStay) {
     EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000}));
 
     FakeWindows other;
-    TNetworkSettings otherSettings{other.Os(), snapshot};
+    TNetworkSettings otherSettings{other.Os(), snapshot, regTexts};
     other.connections.FailEnumeration();
     otherSettings.DisableAdapters();
     EXPECT_EQ(other.connections.Events(),

@@ -50,7 +50,8 @@ class SubnetCheck : public ::testing::Test {
 protected:
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
 };
 
 TEST_F(SubnetCheck, LogsTheWholeComparison) {

@@ -29,7 +29,8 @@ protected:
 
     FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
 };
 
 TEST_F(GatewayLookups, RegistryGatewayIsEmptyWhenNoKeyHasADhcpGateway) {
@@ -114,7 +115,7 @@ TEST_F(GatewayLookups, InterfaceKeyFromStaticOrDhcpGatewayOfTheLastRecord) {
                                   }));
 
     FakeWindows other;
-    TNetworkSettings otherSettings{other.Os(), snapshot};
+    TNetworkSettings otherSettings{other.Os(), snapshot, regTexts};
     other.adapters.SetTable(machine.adapters.Table());
     other.registry.SetMultiString(HKLM, KeyA, "DefaultGateway", {"192.168.1.254"});
     EXPECT_EQ(otherSettings.FindGatewayInterfaceKey(), KeyA);
@@ -145,7 +146,7 @@ TEST_F(GatewayLookups, InterfaceKeyGivesUpAfterAHundredAttempts) {
     EXPECT_EQ(pauses.size(), 104u);  // the one refresh and the hundred attempts
 
     FakeWindows bare;
-    TNetworkSettings bareSettings{bare.Os(), snapshot};
+    TNetworkSettings bareSettings{bare.Os(), snapshot, regTexts};
     bare.adapters.SetTable(machine.adapters.Table());
     EXPECT_EQ(bareSettings.FindGatewayInterfaceKey(), "retry");
     const Lines bareLines = bare.LogLines();

@@ -108,6 +108,71 @@ TEST(DnsQuery, ResponseCodesBecomeErrorsAndTheNextLookupStartsClean) {
     }
 }
 
+struct DamagedReply {
+    const char* what;
+    std::string counts;  // answers, authority, additional
+    std::string records;
+};
+
+// Looks up the name at a scripted server that sends the reply's records.
+class DamagedReplyLookup {
+public:
+    explicit DamagedReplyLookup(const DamagedReply& reply) {
+        machine_.sockets.ScriptDnsServer("10.0.0.53", 53, [reply](const std::string& query) {
+            return Reply(query, "8180", reply.counts, reply.records);
+        });
+        dns.DnsServer = "10.0.0.53";
+    }
+    TclDnsQuery dns{machine_.sockets, machine_.clock};
+
+private:
+    FakeWindows machine_;
+};
+
+// A reply is used as far as its bytes are sound: an address read whole
+// before the damage answers the lookup, so a working server is not taken for
+// a broken one.
+TEST(DnsQuery, WholeAddressRecordsBeforeTheDamageAnswer) {
+    const std::string first = "c00c 0001 0001 00000e10 0004 0a000007";
+    const DamagedReply cases[] = {
+        {"two answers announced, one sent", "0002 0000 0000", first},
+        {"the second answer cut mid-way", "0002 0000 0000", first + "c00c 0001 00"},
+        {"the authority section cut", "0001 0001 0000", first + "c00c 0002"},
+        {"an address of two bytes first", "0002 0000 0000",
+         "c00c 0001 0001 00000000 0002 0a00" + first},
+    };
+    for (const DamagedReply& reply : cases) {
+        DamagedReplyLookup lookup(reply);
+        const auto host = lookup.dns.ResolveIP("plovers.lab");
+        ASSERT_TRUE(host) << reply.what;
+        EXPECT_EQ(host->IPAddress, "10.0.0.7") << reply.what;
+        EXPECT_EQ(host->Name, "plovers.lab") << reply.what;
+        EXPECT_EQ(lookup.dns.Hosts.size(), 1u) << reply.what;
+        EXPECT_FALSE(lookup.dns.Response.IsSound) << reply.what;
+    }
+}
+
+// Without such an address the damaged reply fails as it always did, before
+// any result list is filled.
+TEST(DnsQuery, ADamagedReplyWithoutAnAddressIsTheDatagramError) {
+    const DamagedReply cases[] = {
+        {"an address of two bytes", "0001 0000 0000", "c00c 0001 0001 00000000 0002 0a00"},
+        {"an alias, then the address cut", "0002 0000 0000",
+         "c00c 0005 0001 00000000 0004 01620000 0162 00 0001"},
+        {"a name server, then a count too large", "0000 0002 0000",
+         "00 0002 0001 00000000 0004 026e7300"},
+    };
+    for (const DamagedReply& reply : cases) {
+        SCOPED_TRACE(reply.what);
+        DamagedReplyLookup lookup(reply);
+        ExpectError<EclDnsError>([&] { lookup.dns.ResolveIP("a"); },
+                                 "The size of the datagram is invalid", -1);
+        EXPECT_TRUE(lookup.dns.Hosts.empty());
+        EXPECT_TRUE(lookup.dns.Aliases.empty());
+        EXPECT_TRUE(lookup.dns.NameServerNames.empty());
+    }
+}
+
 TEST(DnsQuery, ServerAddressAndPortAreCheckedBeforeAnythingIsSent) {
     FakeWindows machine;
     TclDnsQuery dns(machine.sockets, machine.clock);

@@ -88,6 +88,24 @@ TEST_F(TWinHTTPTest, OutcomesMapToEventsOnTheWindowThread) {
     EXPECT_EQ(Fetch("http://throws/"), (Events{"any error"}));
 }
 
+TEST_F(TWinHTTPTest, ATransferCutByTheTimeLimitIsAFailureWhateverItBrought) {
+    HttpTransfer endless = Transfer(200, "<html>trickle", 0);
+    endless.timedOut = true;
+    transport_.SetAnswer("http://endless/", endless);
+    HttpTransfer silent;
+    silent.timedOut = true;
+    transport_.SetAnswer("http://silent/", silent);
+    EXPECT_EQ(Fetch("http://endless/"), (Events{"connection lost", "any error"}));
+    EXPECT_EQ(Fetch("http://silent/"), (Events{"host unreachable", "any error"}));
+
+    // Every request carries the component's limit, a minute unless set.
+    http_.TransferTimeLimit = 1500;
+    Fetch("http://silent/");
+    const auto requests = transport_.Requests();
+    EXPECT_EQ(requests[0].timeLimitMilliseconds, 60000u);
+    EXPECT_EQ(requests.back().timeLimitMilliseconds, 1500u);
+}
+
 TEST_F(TWinHTTPTest, BareHostGetsHttpInFrontAndTheRequestCarriesTheAgent) {
     http_.Agent = "BrackenfieldReporting";
     Fetch("www.lab.test");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "system/CommandLineText.h"
 #include "system/Winsock.h"
 #include "tests/standin/FakeWindows.h"
 
@@ -120,13 +121,14 @@ protected:
         };
     }
     FakeWindows machine;
+    const WinsockRegTexts regTexts{"REGEDIT4\r\n\r\n[two]\r\n", "REGEDIT4\r\n\r\n[one]\r\n"};
 };
 
 TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
     machine.files.SetContent(Temp + "winsoktemp", "left over");
     IpResetWrites(IpResetCommand, Temp + "resetlog.txt", "abc<completed>");
     machine.processes.Program(CatalogCommand).output = "Sucessfully reset the Winsock Catalog.";
-    ResetWinsock(machine.Os());
+    ResetWinsock(machine.Os(), regTexts);
 
     const Lines steps{
         "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
@@ -162,7 +164,7 @@ TEST_F(ResetWinsockTest, PollsAreBoundedAndAMissingFileCostsNoTime) {
     // No reset log at all; the catalog answer never shows its marker.
     machine.processes.Program(CatalogCommand).output =
         "The requested operation requires elevation.";
-    ResetWinsock(machine.Os());
+    ResetWinsock(machine.Os(), regTexts);
     const Lines lines = machine.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 0"), 0);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos Sucessfully reset 0"), 100);
@@ -174,7 +176,7 @@ TEST_F(ResetWinsockTest, PollsAreBoundedAndAMissingFileCostsNoTime) {
 
 TEST_F(ResetWinsockTest, AResetLogWithoutTheMarkerIsReadAHundredTimes) {
     IpResetWrites(IpResetCommand, Temp + "resetlog.txt", "resetting...");
-    ResetWinsock(machine.Os());
+    ResetWinsock(machine.Os(), regTexts);
     const Lines lines = machine.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 0"), 100);
     // The catalog answer is there but empty: its poll runs out as well.
@@ -190,7 +192,7 @@ TEST_F(ResetWinsockTest, ATempPathWithBlanksIsQuotedInEveryFileArgument) {
         "cmd.exe /c netsh winsock reset catalog > \"" + LongTemp + "winsockans.txt\"";
     IpResetWrites(ipReset, LongTemp + "resetlog.txt", "<completed>");
     machine.processes.Program(catalog).output = "Sucessfully reset the Winsock Catalog.";
-    ResetWinsock(machine.Os());
+    ResetWinsock(machine.Os(), regTexts);
     EXPECT_EQ(machine.processes.CommandLines(),
               (Lines{
                   "cmd.exe /c ipconfig /release",
@@ -201,11 +203,132 @@ TEST_F(ResetWinsockTest, ATempPathWithBlanksIsQuotedInEveryFileArgument) {
                   "cmd.exe /c reg import \"" + LongTemp + "winsok.reg\"",
                   catalog,
               }));
+    EXPECT_EQ(machine.processes.WorkingFolders(), Lines(7, ""));
     const Lines lines = machine.LogLines();
     EXPECT_EQ(lines[1], ipReset + " ");
     EXPECT_EQ(lines[2], "pos completed 1");
     EXPECT_EQ(lines[8], "pos Sucessfully reset 1");
     EXPECT_FALSE(machine.files.HasFile(LongTemp + "winsockans.txt"));
+}
+
+// The export files lie in a folder every program of the user may write, and
+// the import runs with administrator rights: it must take the program's own
+// bytes, whatever the folder held before.
+TEST_F(ResetWinsockTest, EachImportTakesTheProgramsTextHeldAgainstOtherWriters) {
+    const std::string reg2 = Temp + "winsok2.reg";
+    const std::string reg1 = Temp + "winsok.reg";
+    machine.files.SetContent(reg2, "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\injected]\r\n");
+    machine.files.SetContent(reg1, "");
+    std::vector<std::string> imported;
+    for (const std::string& path : {reg2, reg1}) {
+        machine.processes.Program("cmd.exe /c reg import " + path).effect = [&, path] {
+            // Another program of the user tries its luck while reg.exe runs.
+            EXPECT_FALSE(machine.files.Open(path, FileAccess::ReadWrite, FileShare::ReadWrite,
+                                            FileDisposition::OpenAlways));
+            EXPECT_FALSE(machine.files.Delete(path));
+            auto reader = machine.files.Open(path, FileAccess::Read, FileShare::ReadWrite,
+                                             FileDisposition::OpenExisting);
+            imported.push_back(reader ? reader->ReadToEnd().value_or("<unread>") : "<closed>");
+        };
+    }
+    ResetWinsock(machine.Os(), regTexts);
+    EXPECT_EQ(imported, (Lines{regTexts.Winsock2RegText, regTexts.WinsockRegText}));
+    // Held only while reg.exe ran.
+    EXPECT_TRUE(machine.files.Delete(reg2));
+    EXPECT_TRUE(machine.files.Delete(reg1));
+}
+
+// How a hold fails is the hold's own test; here: the reset skips that one
+// import, says so, and goes on with every other step and pause.
+TEST_F(ResetWinsockTest, AnImportWhoseFileCannotBeSecuredIsSkippedAndTheResetGoesOn) {
+    const std::string reg2 = Temp + "winsok2.reg";
+    const std::string import2 = "cmd.exe /c reg import " + reg2;
+    const std::string import1 = "cmd.exe /c reg import " + Temp + "winsok.reg";
+    auto other = machine.files.HoldOpen(reg2, FileShare::ReadWrite);
+    machine.processes.Program(CatalogCommand).output = "Sucessfully reset the Winsock Catalog.";
+    ResetWinsock(machine.Os(), regTexts);
+    const Lines commands = machine.processes.CommandLines();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), import2), 0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), import1), 1);
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(lines[4], "reg import skipped, the file could not be secured:  " + reg2);
+    EXPECT_EQ(lines[5], import1 + " ");
+    EXPECT_EQ(machine.clock.Pauses(),
+              (Pauses{1000, 1000, 1000, 1000, 1000, 1000, 1000, 500, 1000}));
+}
+
+// cmd.exe acts on & | < > ^ ( ) anywhere outside quotes and expands % and !
+// inside them too: a folder named so must not run commands of its own.
+TEST_F(ResetWinsockTest, ATempPathWithCommandCharactersStaysOutOfEveryCommandLine) {
+    const std::string odd = "C:\\Users\\Tom & Jerry (100%)\\AppData\\Local\\Temp\\";
+    machine.system.tempPath = odd;
+    machine.files.AddFolder(odd);
+    IpResetWrites("cmd.exe /c netsh int ip reset resetlog.txt", odd + "resetlog.txt",
+                  "<completed>");
+    machine.processes.Program("cmd.exe /c netsh winsock reset catalog > winsockans.txt").output =
+        "Sucessfully reset the Winsock Catalog.";
+    std::vector<std::string> imported;
+    for (const char* name : {"winsok2.reg", "winsok.reg"}) {
+        machine.processes.Program(std::string("cmd.exe /c reg import ") + name).effect = [&, name] {
+            imported.push_back(machine.files.Content(odd + name));
+        };
+    }
+    ResetWinsock(machine.Os(), regTexts);
+    EXPECT_EQ(machine.processes.CommandLines(),
+              (Lines{
+                  "cmd.exe /c ipconfig /release",
+                  "cmd.exe /c netsh int ip reset resetlog.txt",
+                  "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f",
+                  "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f",
+                  "cmd.exe /c reg import winsok2.reg",
+                  "cmd.exe /c reg import winsok.reg",
+                  "cmd.exe /c netsh winsock reset catalog > winsockans.txt",
+              }));
+    // Those that name a file run in the folder; the others where they always did.
+    EXPECT_EQ(machine.processes.WorkingFolders(), (Lines{"", odd, "", "", odd, odd, odd}));
+    EXPECT_EQ(imported, (Lines{regTexts.Winsock2RegText, regTexts.WinsockRegText}));
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(lines[1], "cmd.exe /c netsh int ip reset resetlog.txt ");
+    EXPECT_EQ(lines[2], "pos completed 1");
+    EXPECT_EQ(lines[8], "pos Sucessfully reset 1");
+    EXPECT_FALSE(machine.files.HasFile(odd + "winsockans.txt"));
+}
+
+TEST(FolderCommands, OnlyFoldersWithCommandCharactersAreNamedBare) {
+    for (const char c : std::string("&|<>^()%!")) {
+        const std::string folder = std::string("C:\\Temp\\a") + c + "b\\";
+        const FolderCommands commands(folder);
+        EXPECT_EQ(commands.File("winsoktemp"), "winsoktemp") << c;
+        EXPECT_EQ(commands.Command("x").workingFolder, folder) << c;
+    }
+    for (const std::string& folder : {Temp, LongTemp, std::string("C:\\T-e_m.p~1#$@'{}[]+\\")}) {
+        const FolderCommands commands(folder);
+        EXPECT_EQ(commands.File("winsoktemp"), CommandLinePath(folder + "winsoktemp"));
+        EXPECT_EQ(commands.Command("x").line, "x");
+        EXPECT_EQ(commands.Command("x").workingFolder, "");
+    }
+}
+
+// A huge or binary file where a program's answer belongs costs one bounded
+// read: what lies beyond the bound is not looked at.
+TEST_F(CheckWinsockTest, AHugeAnswerIsReadOnlyUpToTheBound) {
+    std::string huge(3 * OutputFileReadLimit, '\0');
+    for (size_t i = 0; i < huge.size(); i += 7) huge[i] = static_cast<char>(i);
+    EXPECT_TRUE(CheckWith(huge + "error code 10107"));
+    EXPECT_EQ(machine.files.LargestRead(Temp + "winsoktemp"), OutputFileReadLimit);
+    EXPECT_EQ(machine.LogLines().back(), "check winsock result:  True");
+}
+
+TEST_F(ResetWinsockTest, HugeOutputFilesAreReadOnlyUpToTheBound) {
+    const std::string huge(2 * OutputFileReadLimit, 'x');
+    IpResetWrites(IpResetCommand, Temp + "resetlog.txt", "<completed>" + huge);
+    machine.processes.Program(CatalogCommand).output = huge;
+    ResetWinsock(machine.Os(), regTexts);
+    EXPECT_EQ(machine.files.LargestRead(Temp + "resetlog.txt"), OutputFileReadLimit);
+    EXPECT_EQ(machine.files.LargestRead(Temp + "winsockans.txt"), OutputFileReadLimit);
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos completed 1"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pos Sucessfully reset 0"), 100);
 }
 
 TEST(DeleteWinsockRegFiles, RemovesWhatExistsAndLogsEach) {

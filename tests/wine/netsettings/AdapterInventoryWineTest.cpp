@@ -17,7 +17,8 @@ class AdapterInventoryLab : public ::testing::Test {
 protected:
     lab::LabMachine machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.os, snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.os, snapshot, regTexts};
 };
 
 std::vector<const AdapterDetails*> RecordsOf(const TNetworkSettings& settings,

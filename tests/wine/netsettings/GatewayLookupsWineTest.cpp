@@ -45,7 +45,8 @@ protected:
 
     lab::LabMachine machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.os, snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.os, snapshot, regTexts};
     std::string plv0, plv1, plv2;
 };
 

@@ -29,10 +29,12 @@ protected:
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
-    HttpTransfer Get(const std::string& path) {
+    HttpTransfer Get(const std::string& path,
+                     uint32_t timeLimitMilliseconds = DefaultTransferTimeLimit) {
         HttpGetRequest request;
         request.url = Url(path);
         request.agent = "BrackenfieldReporting";
+        request.timeLimitMilliseconds = timeLimitMilliseconds;
         return transport_.Get(request);
     }
 
@@ -81,6 +83,31 @@ TEST_F(PageFetchUnderWine, PageTextForEachOutcome) {
     EXPECT_NE(service.FetchPage("127.0.0.1:" + std::to_string(port_) + "/page.html")
                   .find("Plover lab page"),
               std::string::npos);
+}
+
+// The peer keeps these up for most of a minute; the limit ends them first.
+TEST_F(PageFetchUnderWine, ServerThatNeverAnswersOrNeverEndsIsGivenUpAtTheLimit) {
+    EXPECT_EQ(Get("/silent", 2000).status, -1);
+
+    const HttpTransfer trickle = Get("/trickle", 2000);
+    EXPECT_TRUE(trickle.timedOut);
+    EXPECT_EQ(trickle.status, 200);
+    EXPECT_EQ(trickle.body.find_first_not_of('x'), std::string::npos);
+
+    // A page well inside its limit is untouched by it.
+    const HttpTransfer page = Get("/page.html", 2000);
+    EXPECT_FALSE(page.timedOut);
+    EXPECT_EQ(page.status, 200);
+
+    // Through the component: Read returns, its worker has ended, and the
+    // page check sees a failure.
+    InlineSynchronizer window;
+    win32::Win32Clock clock;
+    PageService service(transport_, window, clock);
+    service.httpcom.TransferTimeLimit = 2000;
+    EXPECT_EQ(service.FetchPage(Url("/trickle")), "any error");
+    EXPECT_FALSE(service.httpcom.Busy());
+    EXPECT_EQ(service.FetchPage(Url("/silent")), "any error");
 }
 
 TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {

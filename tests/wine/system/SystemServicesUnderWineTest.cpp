@@ -50,7 +50,7 @@ TEST_F(SystemServicesUnderWine, RunProgramWaitsForCmdAndItsRedirectedOutput) {
 }
 
 TEST_F(SystemServicesUnderWine, RunProgramOfAMissingProgramReturnsAtOnce) {
-    EXPECT_EQ(os.processes.RunHiddenAndWait("plover-no-such-program.exe /x", 60000),
+    EXPECT_EQ(os.processes.RunHiddenAndWait("plover-no-such-program.exe /x", 60000, ""),
               ProgramOutcome::NotStarted);
     RunProgram(os, "plover-no-such-program.exe /x");
 }
@@ -72,7 +72,7 @@ TEST_F(SystemServicesUnderWine, AHungProgramIsStoppedAtTheTimeLimit) {
                                     "\" --gtest_also_run_disabled_tests "
                                     "--gtest_filter=HungProgram.DISABLED_SleepsForAMinute";
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 1500), ProgramOutcome::TimedOut);
+    EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 1500, ""), ProgramOutcome::TimedOut);
     EXPECT_LT(::GetTickCount() - start, 30000u);
 }
 
@@ -82,7 +82,7 @@ TEST_F(SystemServicesUnderWine, AHungCommandIsStoppedWithTheProgramItStarted) {
     const std::string commandLine = "cmd.exe /c \"" + os.system.ExecutablePath() +
                                     "\" --gtest_also_run_disabled_tests "
                                     "--gtest_filter=HungProgram.DISABLED_HoldsAFileForAMinute";
-    EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 8000), ProgramOutcome::TimedOut);
+    EXPECT_EQ(os.processes.RunHiddenAndWait(commandLine, 8000, ""), ProgramOutcome::TimedOut);
     ASSERT_TRUE(os.files.Exists(held)) << "the child never started";
     // The child of cmd.exe is gone too: its file opens without sharing.
     std::unique_ptr<OpenFile> file;

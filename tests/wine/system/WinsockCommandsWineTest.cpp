@@ -22,7 +22,7 @@ const char* const TestKey = "SOFTWARE\\PloverToolWineTest";
 
 // Runs a command line as the program runner does: hidden, waited for, but
 // never longer than a minute here.
-bool RunHidden(const std::string& commandLine) {
+bool RunHidden(const std::string& commandLine, const std::string& workingFolder = "") {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -30,7 +30,8 @@ bool RunHidden(const std::string& commandLine) {
     PROCESS_INFORMATION process{};
     std::string text = commandLine;
     if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &process)) {
+                        nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                        &process)) {
         return false;
     }
     const DWORD waited = WaitForSingleObject(process.hProcess, ProgramWaitMs);
@@ -44,6 +45,10 @@ std::string TempPath() {
     char buffer[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
     return std::string(buffer, length);
+}
+
+bool RunHidden(const ProgramCommand& command) {
+    return RunHidden(command.line, command.workingFolder);
 }
 
 bool FileExists(const std::string& path) {
@@ -112,30 +117,33 @@ TEST_P(WinsockCommands, ExportFilesImportCleanly) {
     WriteFile(folder + WinsockRegFile, Export4);
     const auto steps = WinsockResetSteps(folder);
     ASSERT_EQ(steps.size(), 5u);
-    ASSERT_TRUE(RunHidden(steps[2])) << steps[2];
-    ASSERT_TRUE(RunHidden(steps[3])) << steps[3];
-    EXPECT_EQ(ValueOf("WinSock2", "Marker"), "two") << steps[2];
+    const ProgramCommand& import2 = steps[2].command;
+    const ProgramCommand& import1 = steps[3].command;
+    ASSERT_TRUE(RunHidden(import2)) << import2.line;
+    ASSERT_TRUE(RunHidden(import1)) << import1.line;
+    EXPECT_EQ(ValueOf("WinSock2", "Marker"), "two") << import2.line;
     EXPECT_EQ(ValueOf("WinSock2", "Path"), "%SystemRoot%\\system32\\mswsock.dll");
-    EXPECT_EQ(ValueOf("WinSock", "Marker"), "one") << steps[3];
+    EXPECT_EQ(ValueOf("WinSock", "Marker"), "one") << import1.line;
 }
 
 TEST_P(WinsockCommands, RedirectionsLandInTheTemporaryFolder) {
     // netsh prints nothing under Wine, but the interpreter creates the target
     // of "> file" all the same: the file's presence proves the line parsed.
-    const std::string check = WinsockCheckCommand(folder);
-    ASSERT_TRUE(RunHidden(check)) << check;
-    EXPECT_TRUE(FileExists(folder + WinsockAnswerFile)) << check;
+    const ProgramCommand check = WinsockCheckCommand(folder);
+    ASSERT_TRUE(RunHidden(check)) << check.line;
+    EXPECT_TRUE(FileExists(folder + WinsockAnswerFile)) << check.line;
 
-    const std::string catalog = WinsockResetSteps(folder)[4];
-    ASSERT_TRUE(RunHidden(catalog)) << catalog;
-    EXPECT_TRUE(FileExists(folder + CatalogResetAnswerFile)) << catalog;
+    const ProgramCommand catalog = WinsockResetSteps(folder)[4].command;
+    ASSERT_TRUE(RunHidden(catalog)) << catalog.line;
+    EXPECT_TRUE(FileExists(folder + CatalogResetAnswerFile)) << catalog.line;
 
-    const std::string ipReset = IpResetCommand(folder);
-    EXPECT_TRUE(RunHidden(ipReset)) << ipReset;
+    const ProgramCommand ipReset = IpResetCommand(folder);
+    EXPECT_TRUE(RunHidden(ipReset)) << ipReset.line;
 }
 
 INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockCommands,
-                         ::testing::Values("PloverCmdTest", "Plover Cmd Test"));
+                         ::testing::Values("PloverCmdTest", "Plover Cmd Test", "Plover&Cmd(100%)!^",
+                                           "Plover%TEMP%"));
 
 // Why the folder is quoted: unquoted, the blank splits the file argument
 // and reg.exe imports nothing.
@@ -147,6 +155,33 @@ TEST(WinsockCommandsUnquoted, ABlankInThePathBreaksTheImport) {
     WriteFile(folder + WinsockRegFile, Export4);
     ASSERT_TRUE(RunHidden("cmd.exe /c reg import " + folder + WinsockRegFile));
     EXPECT_EQ(ValueOf("WinSock", "Marker"), "<missing>");
+    DeleteFileA((folder + WinsockRegFile).c_str());
+    RemoveDirectoryA(folder.c_str());
+    DeleteTestKeys();
+}
+
+// Why such a folder stays out of the line: named in full, as a blank-free
+// folder always was, its "&" ends the import and starts a command of the
+// folder's choosing ("md", which takes ";" between its arguments). Run in the
+// folder with bare file names, nothing but the import runs.
+TEST(WinsockCommandsInjection, AFolderNameRunsNothingOfItsOwn) {
+    PLOVER_REQUIRE_LAB("full");
+    const std::string folder = TempPath() + "Plover&md;PloverInjected\\";
+    const std::string injected = TempPath() + "PloverInjected";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    DeleteTestKeys();
+    WriteFile(folder + WinsockRegFile, Export4);
+
+    ASSERT_TRUE(RunHidden(WinsockResetSteps(folder)[3].command));
+    EXPECT_FALSE(FileExists(injected));
+    EXPECT_EQ(ValueOf("WinSock", "Marker"), "one");
+
+    ASSERT_TRUE(RunHidden("cmd.exe /c reg import " + folder + WinsockRegFile, TempPath()));
+    EXPECT_TRUE(FileExists(injected)) << "the folder name ran nothing: the test proves nothing";
+
+    RemoveDirectoryA((injected + "\\" + WinsockRegFile).c_str());
+    RemoveDirectoryA(injected.c_str());
     DeleteFileA((folder + WinsockRegFile).c_str());
     RemoveDirectoryA(folder.c_str());
     DeleteTestKeys();

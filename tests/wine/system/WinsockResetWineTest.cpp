@@ -79,14 +79,17 @@ TEST_P(WinsockResetLab, CheckFindsTheSilentAnswerHealthyAndRemovesIt) {
     EXPECT_FALSE(machine.os.files.Exists(temp + WinsockAnswerFile));
 }
 
-TEST_P(WinsockResetLab, ResetRunsEveryCommandAndImportsTheExports) {
+TEST_P(WinsockResetLab, ResetRunsEveryCommandAndImportsTheProgramsExports) {
+    const WinsockRegTexts texts{
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolResetTest\\WinSock2]\r\n"
+        "\"Marker\"=\"two\"\r\n\r\n",
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolResetTest\\WinSock]\r\n"
+        "\"Marker\"=\"one\"\r\n\r\n"};
+    // What another program left in the folder is not what gets imported.
     WriteFile(temp + Winsock2RegFile,
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolResetTest\\WinSock2]\r\n"
-              "\"Marker\"=\"two\"\r\n\r\n");
-    WriteFile(temp + WinsockRegFile,
-              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolResetTest\\WinSock]\r\n"
-              "\"Marker\"=\"one\"\r\n\r\n");
-    ResetWinsock(machine.os);
+              "\"Marker\"=\"planted\"\r\n\r\n");
+    ResetWinsock(machine.os, texts);
 
     EXPECT_EQ(TestValue("WinSock2"), "two");
     EXPECT_EQ(TestValue("WinSock"), "one");
@@ -103,13 +106,14 @@ TEST_P(WinsockResetLab, ResetRunsEveryCommandAndImportsTheExports) {
     for (const std::string& line : machine.NewLogLines()) {
         if (line.rfind("cmd.exe /c ", 0) == 0) commands.push_back(line);
     }
-    Lines expected{IpResetCommand(temp) + " "};
-    for (const auto& step : WinsockResetSteps(temp)) expected.push_back(step + " ");
+    Lines expected{IpResetCommand(temp).line + " "};
+    for (const auto& step : WinsockResetSteps(temp)) expected.push_back(step.command.line + " ");
     EXPECT_EQ(commands, expected);
     EXPECT_EQ(machine.NewLogLines().back(), "delete winsokans ");
 }
 
-INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockResetLab, ::testing::Values("", "Plover Reset Test"));
+INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockResetLab,
+                         ::testing::Values("", "Plover Reset Test", "Plover&Reset(100%)!^"));
 
 }  // namespace
 }  // namespace plover

@@ -1,0 +1,234 @@
+#include "checks/NameResolution.h"
+
+#include "checks/HostsFile.h"
+#include "netsettings/AddressRules.h"
+#include "protocols/DnsErrors.h"
+#include "system/Log.h"
+#include "system/ProgramRunner.h"
+#include "system/RegistryHelpers.h"
+
+namespace plover {
+
+namespace {
+
+constexpr const char* NameServerValue = "NameServer";
+constexpr const char* DhcpNameServerValue = "DhcpNameServer";
+constexpr const char* FlushCommand = "cmd.exe /cipconfig /flushdns";
+constexpr const char* RegisterCommand = "cmd.exe /cipconfig /registerdns";
+
+std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path) {
+    return OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
+}
+
+std::string InterfaceKeyOf(const AdapterDetails& adapter) {
+    return std::string(InterfacesKeyPath) + adapter.AdapterName;
+}
+
+// Every spelling of 0.0.0.0 names no host: Windows refuses to connect there,
+// other stacks connect to the computer itself.
+bool NamesNoHost(const std::string& address) { return InetAddr(address) == 0; }
+
+std::string BackupName(int number) {
+    return number == 0 ? "\\Hosts_OLD.txt" : "\\Hosts_OLD" + std::to_string(number) + ".txt";
+}
+
+}  // namespace
+
+TNameResolution::TNameResolution(const Platform& os, TNetworkSettings& NetworkSettings,
+                                 HostPinger& pinger, PageFetcher& pages,
+                                 const std::string& ProviderDnsServers)
+    : os_(os),
+      NetworkSettings_(NetworkSettings),
+      pinger_(pinger),
+      pages_(pages),
+      ProviderDnsServers_(ProviderDnsServers) {}
+
+TNameResolution::~TNameResolution() = default;
+
+bool TNameResolution::CheckNameResolution() {
+    WriteLog(os_, "check name resolution", "");
+    const std::string server = GetAdapterDnsServer();
+    const std::string vendorAddress = ResolveHostAddress(VendorProbeHost, server);
+    const bool vendorPage = CheckHostPage(VendorProbeHost, vendorAddress);
+    const std::string searchAddress = ResolveHostAddress(SearchProbeHost, server);
+    const bool searchPage = CheckHostPage(SearchProbeHost, searchAddress);
+    return vendorPage || searchPage;
+}
+
+std::string TNameResolution::GetAdapterDnsServer() {
+    WriteLog(os_, "begin getdns", "");
+    const std::string path = NetworkSettings_.FindGatewayInterfaceKey();
+    WriteLog(os_, "open reg key name", path);
+    std::string server;
+    if (auto key = OpenInterfaceKey(os_, path)) {
+        WriteLog(os_, "opened key adapter", path);
+        if (key->ValueExists(NameServerValue)) {
+            server = RegReadString(os_, RegistryRoot::LocalMachine, path, NameServerValue);
+            WriteLog(os_, "name server", server);
+            if (server.empty() && key->ValueExists(DhcpNameServerValue)) {
+                server = RegReadString(os_, RegistryRoot::LocalMachine, path, DhcpNameServerValue);
+                WriteLog(os_, "DHCPname server", server);
+            }
+        }
+    }
+    WriteLog(os_, "DNSserver", server);
+    const size_t blank = server.find(' ');
+    if (blank != std::string::npos) return server.substr(0, blank);
+    const size_t comma = server.find(',');
+    if (comma != std::string::npos) return server.substr(0, comma);
+    WriteLog(os_, "DNSserver returned", server);
+    return server;
+}
+
+std::string TNameResolution::HostsPathToRead() const {
+    return os_.system.EnvironmentVariable("windir") + "\\System32\\drivers\\etc\\hosts";
+}
+
+std::string TNameResolution::ResolveHostAddress(const std::string& hostName,
+                                                const std::string& dnsServer) {
+    std::string result;
+    // An unreadable hosts file has no entries; the lookup goes on by DNS.
+    const auto hosts = ReadHostsFile(os_, HostsPathToRead());
+    for (const HostsEntry& entry : MatchingHostsEntries(hosts.value_or(""), hostName)) {
+        WriteLog(os_, "ip: " + entry.address, "host: " + entry.names);
+        WriteLog(os_, "name res ip found:", entry.address);
+        result = entry.address;
+    }
+
+    try {
+        WriteLog(os_, "dnsquery: ", "begin try");
+        DnsQuery_ = std::make_unique<TclDnsQuery>(os_.sockets, os_.clock);
+        TclDnsQuery& query = *DnsQuery_;
+        query.DnsServer = dnsServer;
+        WriteLog(os_, "dnsquery DNSserver: ", dnsServer);
+        query.Port = DnsPort;
+        query.TimeOut = DnsTimeOut;
+        query.IsRecursiveDesired = true;
+        // The window's thread handles its own messages; this thread has none
+        // to hand on, so there is nothing to let through here.
+
+        query.ResolveIP(hostName);
+        WriteLog(os_, "dnsquery resolve: ", hostName);
+        const auto answered = [&query]() -> const std::string& {
+            if (query.Hosts.empty()) throw EclDnsError("no address record in the answer", 0);
+            return query.Hosts.front().IPAddress;
+        };
+        if (!result.empty()) {
+            WriteLog(os_, "dnsquery if ret!=: ", "");
+            if (result != answered() && !pinger_.PingHost(hostName)) {
+                WriteLog(os_, "dns: " + answered(), "host: " + result);
+                result = NoAddress;
+            }
+        }
+        if (result.empty()) {
+            WriteLog(os_, "dnsquery if ret==: ", "IN ELSE");
+            result = answered();
+            WriteLog(os_, "dnsquery ipobtained: ", "");
+            WriteLog(os_, "dnsipelse", result);
+        }
+    } catch (...) {
+        result = NoAddress;
+        WriteLog(os_, "dnsipcatch", result);
+    }
+    WriteLog(os_, "name res ip dns:", result);
+    return result;
+}
+
+bool TNameResolution::CheckHostPage(const std::string& hostName, const std::string& address) {
+    // A failed lookup is a failed page: nothing is fetched from nowhere.
+    const std::string page = NamesNoHost(address) ? std::string() : pages_.FetchPage(address);
+    WriteLog(os_, "check name resolution", "receive answer");
+    bool passed = false;
+    const char* detail = "other error";
+    if (hostName == VendorProbeHost || hostName == SearchProbeHost) {
+        const char* title = hostName == VendorProbeHost ? VendorPageTitle : SearchPageTitle;
+        passed = page.find(title) != std::string::npos;
+        detail = passed ? "ok" : "Host Unreacheable";
+    }
+    WriteLog(os_, "hostName:" + hostName, detail);
+    return passed;
+}
+
+std::string TNameResolution::HostsFolderToReplace() const {
+    return os_.system.SystemDirectory() + "\\drivers\\etc";
+}
+
+bool TNameResolution::BackUpHostsFile(const std::string& hostsPath, const std::string& folder) {
+    const auto current = ReadHostsFile(os_, hostsPath);
+    // Our own replacement from an earlier run: the user's file is saved already.
+    if (current && *current == ReplacementHosts) return true;
+    for (int number = 0; number <= MaxNumberedBackups; ++number) {
+        const std::string backup = folder + BackupName(number);
+        if (!os_.files.Exists(backup)) return os_.files.Copy(hostsPath, backup, false);
+        const auto saved = ReadHostsFile(os_, backup);
+        if (current && saved && *saved == *current) return true;
+    }
+    return false;
+}
+
+void TNameResolution::ReplaceHostsFile() {
+    WriteLog(os_, "replace host file", "");
+    WriteLog(os_, "check name resolution step - fail", "rename host");
+    const std::string folder = HostsFolderToReplace();
+    const std::string hostsPath = folder + "\\Hosts";
+    if (os_.files.Exists(hostsPath)) {
+        // Without a copy of the user's file in place, the file stays as it is.
+        if (!BackUpHostsFile(hostsPath, folder)) {
+            WriteLog(os_, "hosts file not saved, left in place", hostsPath);
+            return;
+        }
+        os_.files.Delete(hostsPath);
+    }
+    auto file = os_.files.Open(hostsPath, FileAccess::ReadWrite, FileShare::None,
+                               FileDisposition::CreateAlways);
+    if (file) file->Write(ReplacementHosts);
+}
+
+void TNameResolution::WriteProviderDns() {
+    // Adapters without a usable gateway carry no traffic out and are left alone.
+    const auto takingPart = [this] {
+        std::vector<const AdapterDetails*> adapters;
+        for (const AdapterDetails& adapter : NetworkSettings_.Adapters()) {
+            if (IsUsableGateway(adapter.Gateway)) adapters.push_back(&adapter);
+        }
+        return adapters;
+    };
+
+    for (const AdapterDetails* adapter : takingPart()) {
+        const std::string path = InterfaceKeyOf(*adapter);
+        auto key = OpenInterfaceKey(os_, path);
+        if (!key || !key->ValueExists(DhcpNameServerValue)) continue;
+        if (!RegReadString(os_, RegistryRoot::LocalMachine, path, NameServerValue).empty()) {
+            RegWriteString(os_, RegistryRoot::LocalMachine, path, DhcpNameServerValue, "");
+        }
+    }
+    const std::string servers = ProviderDnsServers_;
+    for (const AdapterDetails* adapter : takingPart()) {
+        const std::string path = InterfaceKeyOf(*adapter);
+        auto key = OpenInterfaceKey(os_, path);
+        if (!key) continue;
+        WriteLog(os_, "regKey", "");
+        if (!adapter->DhcpEnabled) {
+            WriteLog(os_, "writed dns", "");
+            WriteLog(os_, "write dns", "wasn't repaired");
+            RegWriteString(os_, RegistryRoot::LocalMachine, path, NameServerValue, servers);
+        } else {
+            WriteLog(os_, "writed dhcp dns", "");
+            RegWriteString(os_, RegistryRoot::LocalMachine, path, DhcpNameServerValue, servers);
+            RegWriteString(os_, RegistryRoot::LocalMachine, path, NameServerValue, servers);
+        }
+    }
+
+    NetworkSettings_.DisableAdapters();
+    os_.clock.Sleep(AfterDisablePause);
+    NetworkSettings_.EnableAdapters();
+    os_.clock.Sleep(AfterEnablePause);
+    RunProgram(os_, FlushCommand);
+    // As in the lookup: this thread has no window messages to let through.
+    RunProgram(os_, RegisterCommand);
+    os_.clock.Sleep(AfterRegisterPause);
+    NetworkSettings_.ControlConnections("");
+    os_.clock.Sleep(AfterQueryPassPause);
+}
+
+}  // namespace plover

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "checks/HostPinger.h"
+#include "checks/PageFetcher.h"
+#include "netsettings/NetworkSettings.h"
+#include "platform/Platform.h"
+#include "protocols/DnsQuery.h"
+
+namespace plover {
+
+// Can this computer turn host names into addresses and load a web page under
+// them? Two probe hosts are resolved (hosts file, then a direct question to
+// the DNS server of the adapter with the default gateway) and their home
+// pages fetched; the repairs replace the hosts file and write the partner's
+// DNS servers into the adapters' settings. Used by one run at a time, on its
+// diagnostic thread.
+class TNameResolution {
+public:
+    // The partner's DNS servers are the window's own text, which the window
+    // fills from the branding block after this object exists: it is read when
+    // the repair writes it, never copied.
+    TNameResolution(const Platform& os, TNetworkSettings& NetworkSettings, HostPinger& pinger,
+                    PageFetcher& pages, const std::string& ProviderDnsServers);
+    TNameResolution(const TNameResolution&) = delete;
+    TNameResolution& operator=(const TNameResolution&) = delete;
+    ~TNameResolution();
+
+    // True when at least one probe host resolved and showed its page; both
+    // probes always run.
+    bool CheckNameResolution();
+    // Saves the hosts file and puts one with only the local host in its place.
+    void ReplaceHostsFile();
+    // Writes the partner's DNS servers into every adapter with a usable
+    // gateway and restarts the connections.
+    void WriteProviderDns();
+
+    // One DNS server address of the adapter with the default gateway, or empty.
+    std::string GetAdapterDnsServer();
+    // The host's address, or "0.0.0.0" when it cannot be had.
+    std::string ResolveHostAddress(const std::string& hostName, const std::string& dnsServer);
+    // True when the host's home page, fetched from address, holds its title.
+    bool CheckHostPage(const std::string& hostName, const std::string& address);
+
+    // The DNS component of the latest lookup; null before the first.
+    const TclDnsQuery* DnsQuery() const { return DnsQuery_.get(); }
+
+    static constexpr const char* VendorProbeHost = "www.brackenfield.com";
+    static constexpr const char* SearchProbeHost = "www.google.com";
+    static constexpr const char* VendorPageTitle =
+        "Brackenfield &raquo; Guaranteed Computer Protection";
+    static constexpr const char* SearchPageTitle = "Google";
+    // The address text of a failed lookup.
+    static constexpr const char* NoAddress = "0.0.0.0";
+    // The replacement hosts file, byte for byte (no line end after the entry).
+    static constexpr const char* ReplacementHosts = "\r\n127.0.0.1 localhost";
+    // Backups beside "Hosts_OLD.txt" are numbered up to this.
+    static constexpr int MaxNumberedBackups = 99;
+
+    static constexpr int DnsPort = 53;
+    static constexpr int DnsTimeOut = 7000;
+    static constexpr uint32_t AfterDisablePause = 1000;
+    static constexpr uint32_t AfterEnablePause = 4000;
+    static constexpr uint32_t AfterRegisterPause = 12000;
+    static constexpr uint32_t AfterQueryPassPause = 5000;
+
+private:
+    std::string HostsPathToRead() const;
+    std::string HostsFolderToReplace() const;
+    // Puts the hosts file's content beside it without overwriting any other
+    // saved content; true when it is saved (or needs no saving).
+    bool BackUpHostsFile(const std::string& hostsPath, const std::string& folder);
+
+    const Platform& os_;
+    TNetworkSettings& NetworkSettings_;
+    HostPinger& pinger_;
+    PageFetcher& pages_;
+    const std::string& ProviderDnsServers_;
+    std::unique_ptr<TclDnsQuery> DnsQuery_;
+};
+
+}  // namespace plover

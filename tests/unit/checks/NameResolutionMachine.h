@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "app/PageService.h"
+#include "app/PingService.h"
+#include "checks/NameResolution.h"
+#include "system/RegistryHelpers.h"
+#include "tests/standin/FakeWindows.h"
+#include "tests/unit/support/Hex.h"
+#include "tests/unit/support/WindowThread.h"
+
+namespace plover::checkstest {
+
+using Lines = std::vector<std::string>;
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
+inline const std::string KeyA = std::string(InterfacesKeyPath) + "{A}";
+inline const std::string EtcFolder = "C:\\WINDOWS\\system32\\drivers\\etc";
+inline const std::string HostsPath = EtcFolder + "\\hosts";
+inline const std::string Vendor = TNameResolution::VendorProbeHost;
+inline const std::string Search = TNameResolution::SearchProbeHost;
+
+// An XP machine whose adapter {A} has a usable gateway and the DNS server
+// 10.0.0.53, with the window's real echo check and page component.
+struct NameResolutionMachine {
+    NameResolutionMachine() {
+        machine.adapters.SetTable({standin::Adapter("{A}", "Ethernet", false, "192.168.1.1",
+                                                    {{"192.168.1.10", "255.255.255.0"}})});
+        machine.registry.SetString(HKLM, KeyA, "NameServer", "10.0.0.53");
+        ServeDns("10.0.0.53", adapterZone);
+    }
+    // A server that answers an A record for the names of its zone (name ->
+    // address) and "no such name" for the rest.
+    void ServeDns(const std::string& server, const std::map<std::string, std::string>& zone) {
+        machine.sockets.ScriptDnsServer(server, 53, [&zone](const std::string& query) {
+            std::string name;
+            for (size_t at = 12; at < query.size() && query[at] != 0; at += query[at] + 1) {
+                name += (name.empty() ? "" : ".") + query.substr(at + 1, query[at]);
+            }
+            const auto it = zone.find(name);
+            unsigned a = 0, b = 0, c = 0, d = 0;
+            if (it != zone.end()) std::sscanf(it->second.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+            return query.substr(0, 2) +
+                   testing::FromHex(it == zone.end() ? "8183 0001 0000" : "8180 0001 0001") +
+                   testing::FromHex("0000 0000") + query.substr(12) +
+                   (it == zone.end() ? ""
+                                     : testing::FromHex("c00c 0001 0001 00000e10 0004") +
+                                           std::string{char(a), char(b), char(c), char(d)});
+        });
+    }
+    void ServePage(const std::string& address, const std::string& body) {
+        machine.http.SetPage("http://" + address, body);
+    }
+    void EverythingWorks() {
+        adapterZone = {{Vendor, "10.1.1.1"}, {Search, "10.2.2.2"}};
+        ServePage("10.1.1.1", "<title>Brackenfield &raquo; Guaranteed Computer Protection</title>");
+        ServePage("10.2.2.2", "<title>Google</title>");
+    }
+
+    standin::FakeWindows machine;
+    SettingsSnapshot snapshot;
+    TNetworkSettings settings{machine.Os(), snapshot};
+    PingService ping{machine.Os()};
+    testing::WindowThread window;
+    PageService pages{machine.http, window, machine.clock};
+    std::string ProviderDnsServers = "10.8.8.8,10.8.8.9";
+    TNameResolution names{machine.Os(), settings, ping, pages, ProviderDnsServers};
+    std::map<std::string, std::string> adapterZone;
+};
+
+}  // namespace plover::checkstest
