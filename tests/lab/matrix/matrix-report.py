@@ -10,6 +10,8 @@
       writes ROOT/index.html: one row per scenario from ROOT/NAME/result.json,
       and the scripted screens of DIR (PNG files), labelled as such; without
       them the page says that every screen comes from the real program.
+  matrix-report.py table ROOT NAME... [--images DIR]
+      prints the README's scenario table (final screens in DIR/NAME.png).
 """
 import argparse
 import html
@@ -265,6 +267,19 @@ Total wall time of the scenarios: {total} s.</p>
     return 0
 
 
+def table(args):
+    """The README's scenario table: one Markdown row per scenario."""
+    root = pathlib.Path(args.root)
+    for name in args.names:
+        result = json.loads((root / name / "result.json").read_text())
+        repairs = ", ".join(result["repairs"]) or "no repair"
+        verdict = "pass" if result["passed"] else "FAIL"
+        ci = " (CI)" if result["ci"] else ""
+        print(f"| `{name}`{ci} | {result['fault']} | {repairs}; {result['panel_text']}: "
+              f"{verdict}, {result['seconds']} s | ![{name}]({args.images}/{name}.png) |")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     sub = parser.add_subparsers(dest="command", required=True)
@@ -277,8 +292,13 @@ def main():
     many.add_argument("root")
     many.add_argument("names", nargs="+")
     many.add_argument("--scripted")
+    rows = sub.add_parser("table")
+    rows.add_argument("root")
+    rows.add_argument("names", nargs="+")
+    rows.add_argument("--images", default="docs/fault-matrix")
     args = parser.parse_args()
-    sys.exit(scenario(args) if args.command == "scenario" else page(args))
+    commands = {"scenario": scenario, "page": page, "table": table}
+    sys.exit(commands[args.command](args))
 
 
 if __name__ == "__main__":
