@@ -5,6 +5,7 @@
 // Firewall commands are recorded and succeed.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "LabRecord.h"
