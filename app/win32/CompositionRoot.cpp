@@ -47,12 +47,15 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
         MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, regTexts, MessageForm});
-    // The checks that ping hold the window, whose echo client they use, so
-    // they come right after it; like the others they outlive every run.
+    // The checks that ping or fetch pages hold the window, whose echo client
+    // and page component they use, so they come right after it; like the
+    // others they outlive every run.
     TLocalConnection LocalConnection(os, NetworkSettings, PloverMainForm);
     TISPSettings ISPSettings(os, PloverMainForm);
+    TNameResolution NameResolution(os, NetworkSettings, PloverMainForm, PloverMainForm,
+                                   PloverMainForm.ProviderDnsServers);
     ProcessObjects objects{os,          PloverMainForm,     NetworkSettings, LocalConnection,
-                           ISPSettings, FirewallOperations, BrowserSettings};
+                           ISPSettings, FirewallOperations, BrowserSettings, NameResolution};
     PloverMainForm.SetStageSlots(stages(objects));
 
     // A branding block that lacks what start-up needs ends the program

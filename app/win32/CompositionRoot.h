@@ -9,6 +9,7 @@
 #include "checks/FirewallOperations.h"
 #include "checks/IspSettings.h"
 #include "checks/LocalConnection.h"
+#include "checks/NameResolution.h"
 #include "engine/ComputationalThread.h"
 #include "netsettings/NetworkSettings.h"
 #include "platform/Platform.h"
@@ -24,6 +25,7 @@ struct ProcessObjects {
     TISPSettings& ISPSettings;
     TFirewallOperations& FirewallOperations;
     TBrowserSettings& BrowserSettings;
+    TNameResolution& NameResolution;
 };
 
 // What the entry point hands the wizard: the stage bodies of every run, built

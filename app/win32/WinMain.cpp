@@ -7,6 +7,7 @@
 #include "engine/BrowserSettingsStage.h"
 #include "engine/IspConnectionStage.h"
 #include "engine/LocalConnectionStage.h"
+#include "engine/NameResolutionStage.h"
 #include "engine/NetworkSettingsStage.h"
 
 namespace {
@@ -25,6 +26,9 @@ StageSlots BuildStageSlots(win32::ProcessObjects& objects) {
     };
     slots[2] = [&objects](ComputationalThread& thread) {
         RunIspConnectionStage(thread, objects.NetworkSettings, objects.ISPSettings);
+    };
+    slots[3] = [&objects](ComputationalThread& thread) {
+        RunNameResolutionStage(thread, objects.NameResolution);
     };
     slots[4] = [&objects](ComputationalThread& thread) {
         RunBrowserSettingsStage(thread, objects.BrowserSettings);

@@ -61,7 +61,8 @@ struct NameResolutionMachine {
 
     standin::FakeWindows machine;
     SettingsSnapshot snapshot;
-    TNetworkSettings settings{machine.Os(), snapshot};
+    WinsockRegTexts regTexts;
+    TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     PingService ping{machine.Os()};
     testing::WindowThread window;
     PageService pages{machine.http, window, machine.clock};
