@@ -22,7 +22,8 @@ import re
 import sys
 import xml.etree.ElementTree as ET
 
-# Log entries that tell a repair was tried, and what to call it.
+# Log entries that tell a repair was tried (a pattern searched in the entry),
+# and what to call it.
 REPAIRS = [
     ("no network adapter found try to repair", "adapters switched off and on"),
     ("repair method1", "addresses renewed, caches flushed"),
@@ -32,7 +33,7 @@ REPAIRS = [
     ("user choose do not restart PC", "restart declined"),
     ("adapters count:", "switched to DHCP"),
     ("ping gatewaw- disable firewall", "firewall step"),
-    ("gateway from registry ", "gateway from the registry pinged"),
+    (r"^gateway from registry [0-9]", "gateway from the registry pinged"),
     ("replace host file", "hosts file replaced"),
     ("write dns from provider", "reseller's DNS servers written"),
     ("checking Browser settings - fail", "proxy switched off"),
@@ -76,7 +77,7 @@ def repairs_tried(entries):
     tried = []
     for entry in entries:
         for text, name in REPAIRS:
-            if text in entry:
+            if re.search(text, entry):
                 tried.append(name)
                 break
     # Keep the order, count repeats.
@@ -130,8 +131,11 @@ def scenario(args):
     panel = (read_lines(directory / "panel") or ["none"])[0]
     entries = log_entries(directory)
     shots = [line for line in read_lines(directory / "screenshots.txt") if line]
-    final = next((s for s in reversed(shots) if re.search(r"-(final|restart-issued)\.png$", s)),
-                 shots[-1] if shots else "")
+    # The final screen; when the window hid itself for the restart, the
+    # question that led there says more than an empty desktop.
+    final = next((s for s in reversed(shots) if s.endswith("-final.png")), None) or \
+        next((s for s in reversed(shots) if s.endswith("-restart-question.png")), None) or \
+        (shots[-1] if shots else "")
     result = {
         "name": args.name,
         "title": args.title,

@@ -69,6 +69,7 @@ class ScenarioVerdict(unittest.TestCase):
 
     def test_repairs_are_named_in_order_with_repeats_counted(self):
         entries = ["checking local connection step  ping gatewaw fail", "adapters count: 1",
+                   "get gateway from registry ",
                    "enabledhcp gateway found True", "adapters count: 1",
                    "gateway from registry 10.77.0.1", "get gateway from registry:  10.77.0.1"]
         self.assertEqual(report.repairs_tried(entries),
