@@ -21,7 +21,7 @@ source "$here/scenarios.sh"
 
 if [ "${1:-}" = --list ]; then
     for name in "${SCENARIOS[@]}"; do
-        printf '%-16s %-4s %s\n' "$name" "$([ "${CI[$name]}" = yes ] && echo ci)" "${TITLE[$name]}: ${EXPECT[$name]}"
+        printf '%-26s %-4s %s\n' "$name" "$([ "${CI[$name]}" = yes ] && echo ci)" "${TITLE[$name]}: ${EXPECT[$name]}"
     done
     exit 0
 fi
