@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
 # The product's main job, shown end to end: builds the branded PloverTool.exe
-# (32-bit and 64-bit) and runs the wizard under Wine inside a private lab
-# network. On a virtual screen (the default) every screen is clicked
-# through and saved as build/screenshots/NN-name.png; with --display the
-# wizard opens on your own $DISPLAY for you to use.
+# (32-bit and 64-bit) and runs the real program on a real window under Wine
+# inside a private lab network, clicked through with xdotool.
+#
+#   scripts/demo.sh              the healthy network: all five stages, success
+#   scripts/demo.sh SCENARIO     one fault of the matrix, reproduced and judged
+#   scripts/demo.sh --list       the scenarios
+#   scripts/demo.sh all          every scenario, then build/fault-matrix/index.html
+#                                (checked in headless Chromium, its screenshot kept)
+#   scripts/demo.sh --display [SCENARIO]
+#                                the wizard on your own $DISPLAY in that lab
+# Each scenario prints the panel reached, the key log lines, the machine
+# state afterwards and its screenshots (build/fault-matrix/SCENARIO/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+out=build/fault-matrix
+
+if [ "${1:-}" = --list ]; then
+    exec bash tests/lab/matrix/matrix.sh "$out" --list
+fi
 
 scripts/bootstrap.sh
 for preset in mingw-i686 mingw-x86_64; do
     cmake --preset "$preset" >/dev/null
 done
 cmake --build build/mingw-i686 -j2 --target PloverTool
-cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes
+cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins
 echo "Built: build/mingw-i686/PloverTool.exe (shipped) and build/mingw-x86_64/PloverTool.exe"
 
-if [ "${1:-}" = "--display" ] && [ -n "${DISPLAY:-}" ]; then
-    exec tests/lab/window-lab.sh build/screenshots --display
-fi
-status=0
-tests/lab/window-lab.sh build/screenshots || status=$?
-echo
-echo "Log of the product's run (Wine prefix temporary folder):"
-tail -n 25 build/screenshots/product.log 2>/dev/null || true
-exit $status
+
+[ $# -eq 0 ] && set -- healthy
+case "$1" in
+    all)
+        status=0
+        bash tests/lab/matrix/matrix.sh "$out" all || status=$?
+        scripts/check-report.sh "$out/index.html" "$out/report-in-chromium.png" || status=1
+        exit $status ;;
+    *) exec bash tests/lab/matrix/matrix.sh "$out" "$@" ;;
+esac

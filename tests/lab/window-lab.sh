@@ -5,15 +5,11 @@
 # link leads to the host's network. Both namespaces are removed however the
 # session ends.
 #
-#   window-lab.sh OUTPUT_DIR [--display]
+#   window-lab.sh OUTPUT_DIR
 #     OUTPUT_DIR  screenshots (NN-name.png), each scene's log, results
-#     --display   show the real wizard on $DISPLAY instead of a virtual screen
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(realpath -m "$1")
-shift
-mode=virtual
-[ "${1:-}" = "--display" ] && mode=display
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "window-lab: needs root for network namespaces" >&2
@@ -23,6 +19,7 @@ fi
 ns=plover-win-$$
 router=plover-winrt-$$
 cleanup() {
+    rm -rf "/etc/netns/$ns"
     ip netns del "$ns" 2>/dev/null || true
     ip netns del "$router" 2>/dev/null || true
 }
@@ -30,6 +27,12 @@ trap cleanup EXIT
 
 ip netns add "$ns"
 ip netns add "$router"
+# Name lookups inside the lab (Wine asks for the machine's own name) are
+# answered at once: from a hosts file of the lab's, or refused on loopback,
+# never sent towards the host's name server.
+mkdir -p "/etc/netns/$ns"
+echo "nameserver 127.0.0.1" >"/etc/netns/$ns/resolv.conf"
+printf '127.0.0.1 localhost\n127.0.1.1 %s\n::1 localhost\n' "$(hostname)" >"/etc/netns/$ns/hosts"
 ip -n "$ns" link set lo up
 ip -n "$router" link set lo up
 # The pair is made inside the lab and one end moved to the router: no end
@@ -48,4 +51,4 @@ for range in 0.0.0.0/5 8.0.0.0/7 11.0.0.0/8 12.0.0.0/6 16.0.0.0/4 32.0.0.0/3 64.
 done
 
 mkdir -p "$out"
-ip netns exec "$ns" timeout 600 bash "$root/tests/lab/window-session.sh" "$root" "$out" "$mode"
+ip netns exec "$ns" timeout 600 bash "$root/tests/lab/window-session.sh" "$root" "$out"

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The fault matrix: each scenario reproduces one fault in a lab of its own,
+# runs the real PloverTool.exe on a real window under Wine and judges what
+# it did. Scenarios run one after another (never side by side).
+#
+#   matrix.sh OUT --list             the scenarios, one a line
+#   matrix.sh OUT all                every scenario, then OUT/index.html
+#   matrix.sh OUT ci                 the scenarios the test command runs
+#   matrix.sh OUT SCENARIO...        those scenarios
+#   matrix.sh OUT --display [SCENARIO]  one scenario's lab with the wizard on
+#                                    your own $DISPLAY, for you to drive
+# Needs the x86_64 build of PloverTool.exe, PloverToolScenes.exe and the lab
+# stand-ins (target lab_standins) in build/mingw-x86_64.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+out=$(realpath -m "$1")
+shift
+# shellcheck source=scenarios.sh
+source "$here/scenarios.sh"
+
+if [ "${1:-}" = --list ]; then
+    for name in "${SCENARIOS[@]}"; do
+        printf '%-26s %-4s %s\n' "$name" "$([ "${CI[$name]}" = yes ] && echo ci)" "${TITLE[$name]}: ${EXPECT[$name]}"
+    done
+    exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    echo "matrix: needs root for network namespaces" >&2
+    exit 1
+fi
+
+selected=()
+if [ "${1:-}" = --display ]; then
+    [ -n "${DISPLAY:-}" ] || { echo "matrix: --display needs \$DISPLAY" >&2; exit 2; }
+    export LAB_INTERACTIVE=1
+    shift
+    [ $# -eq 0 ] && set -- healthy
+fi
+case "${1:-}" in
+    all) selected=("${SCENARIOS[@]}") ;;
+    ci) for name in "${SCENARIOS[@]}"; do [ "${CI[$name]}" = yes ] && selected+=("$name"); done ;;
+    "") echo "matrix: name a scenario, all, ci or --list" >&2; exit 2 ;;
+    *) for name in "$@"; do
+           [ -n "${TITLE[$name]:-}" ] || { echo "matrix: no scenario '$name' (see --list)" >&2; exit 2; }
+           selected+=("$name")
+       done ;;
+esac
+
+build=$root/build/mingw-x86_64
+exe=$build/PloverTool.exe
+scenes=$build/lab/PloverToolScenes.exe
+standins=$build/lab/standins
+for file in "$exe" "$scenes" "$standins/netsh.exe" "$standins/shutdown.exe" "$standins/schtasks.exe"; do
+    [ -f "$file" ] || { echo "matrix: $file is missing; build it first" >&2; exit 1; }
+done
+prefix=$root/build/lab/matrix-prefix
+mkdir -p "$out"
+
+# shellcheck source=lab-prefix.sh
+source "$here/lab-prefix.sh"
+echo "matrix: preparing the lab's Windows prefix"
+prefix_prepare "$prefix" || exit 1
+
+# Reference screens of each panel, made once per build of the scene program.
+references=$root/build/lab/panel-references/$(sha256sum "$scenes" | cut -c1-16)
+if [ ! -f "$references/.ready" ]; then
+    echo "matrix: drawing the reference screens of every panel"
+    rm -rf "$references"
+    mkdir -p "$references"
+    ns=plv-ref-$$
+    ip netns add "$ns"
+    ip -n "$ns" link set lo up
+    prefix_restore "$prefix" "$exe" "$standins"
+    ip netns exec "$ns" env WINEPREFIX="$prefix" timeout --kill-after=10 300 \
+        bash "$here/references-session.sh" "$scenes" "$references"
+    ref_status=$?
+    for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
+    ip netns del "$ns"
+    [ $ref_status -eq 0 ] || { echo "matrix: the reference screens failed" >&2; exit 1; }
+    touch "$references/.ready"
+fi
+
+failed=()
+start=$(date +%s)
+count=0
+for name in "${selected[@]}"; do
+    count=$((count + 1))
+    echo
+    echo "matrix: scenario $count of ${#selected[@]}, $(($(date +%s) - start)) s so far"
+    bash "$here/run-scenario.sh" "$name" "$out/$name" "$prefix" "$exe" "$standins" \
+        "$references" || failed+=("$name")
+done
+
+echo
+echo "matrix: ${#selected[@]} scenarios in $(($(date +%s) - start)) s, ${#failed[@]} failed${failed[*]:+: ${failed[*]}}"
+if [ "${1:-}" = all ]; then
+    python3 "$here/matrix-report.py" page "$out" "${SCENARIOS[@]}"
+    echo "matrix: report $out/index.html"
+    # Small final screens for the README (docs/fault-matrix/ holds a copy).
+    mkdir -p "$out/thumbnails"
+    for name in "${SCENARIOS[@]}"; do
+        source_image=$out/$name/final-client.png
+        [ -f "$source_image" ] || source_image=$(ls "$out/$name"/*-restart-question.png 2>/dev/null | tail -1)
+        [ -f "$source_image" ] && convert "$source_image" -resize 50% -colors 64 \
+            "PNG8:$out/thumbnails/$name.png"
+    done
+fi
+[ ${#failed[@]} -eq 0 ]
