@@ -63,7 +63,11 @@ public:
     bool PingHost(const std::string&) override { return false; }
 };
 
-enum class Expected { Page, Failure };
+// Page: the check passes on what arrived. Failure: it fails. PageOrLimit:
+// Wine reads a body with an announced length at a few hundred KB/s (about
+// 40 s for the 8 MiB here, measured), so on a loaded machine the time limit
+// may come before the size limit; either way it ends in time and bounded.
+enum class Expected { Page, Failure, PageOrLimit };
 
 struct WebClass {
     const char* name;
@@ -131,7 +135,7 @@ TEST(HostileWebInLabUnderWine, EachMisbehaviourEndsWithinTheLimitAndMemoryStaysB
         {"body a byte at a time", "/drip", Expected::Failure},
         {"header a byte at a time", "/drip-header", Expected::Failure},
         {"endless body", "/endless", Expected::Page},
-        {"endless body, 2 GB announced", "/endless-announced", Expected::Page},
+        {"endless body, 2 GB announced", "/endless-announced", Expected::PageOrLimit},
         {"redirect loop", "/loop", Expected::Failure},
         {"closes mid-header", "/cut-header", Expected::Failure},
         {"garbage status line", "/garbage", Expected::Failure},
@@ -171,7 +175,13 @@ TEST(HostileWebInLabUnderWine, EachMisbehaviourEndsWithinTheLimitAndMemoryStaysB
         SCOPED_TRACE(classes[i].name);
         EXPECT_LT(results[i].elapsedMs, bound);
         EXPECT_LE(results[i].bytes, DefaultBodySizeLimit);
-        EXPECT_EQ(results[i].passed, classes[i].expected == Expected::Page) << results[i].outcome;
+        if (classes[i].expected == Expected::PageOrLimit) {
+            EXPECT_TRUE(results[i].passed || results[i].pageText == "any error")
+                << results[i].outcome;
+        } else {
+            EXPECT_EQ(results[i].passed, classes[i].expected == Expected::Page)
+                << results[i].outcome;
+        }
     }
     // Two endless bodies, each held a few times over on its way to the
     // check, stay far below what a minute of unbounded reading would take.
