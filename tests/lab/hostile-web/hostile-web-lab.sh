@@ -13,8 +13,12 @@ client=$name-c
 server=$name-s
 work=$(mktemp -d)
 cleanup() {
+    set +e
     ip netns exec "$client" env WINEPREFIX="$work/prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
-    [ -n "${peer:-}" ] && kill "$peer" 2>/dev/null && wait "$peer" 2>/dev/null
+    if [ -n "${peer:-}" ]; then
+        kill "$peer" 2>/dev/null || true
+        wait "$peer" 2>/dev/null || true
+    fi
     ip netns del "$client" 2>/dev/null || true
     ip netns del "$server" 2>/dev/null || true
     rm -rf "$work"
