@@ -36,12 +36,16 @@ public:
     // Moves to the end; the new position is the file's size.
     virtual std::optional<uint64_t> SeekToEnd() = 0;
     virtual bool SeekToStart() = 0;
+    // Moves to this many bytes from the start.
+    virtual bool SeekTo(uint64_t position) = 0;
     // Reads from the current position to the end of the file.
     virtual std::optional<std::string> ReadToEnd() = 0;
     // Reads from the current position to the end of the file, but never more
     // than limit bytes.
     virtual std::optional<std::string> ReadAtMost(size_t limit) = 0;
-    // Writes all bytes at the current position in one write.
+    // Writes all bytes at the current position in one write. False when not
+    // all of them were written; some may have been (a full disk), and the
+    // position is then past those.
     virtual bool Write(std::string_view bytes) = 0;
     // Ends the file at the current position.
     virtual bool Truncate() = 0;

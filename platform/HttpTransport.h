@@ -12,6 +12,11 @@ namespace plover {
 // end is given up on.
 constexpr uint32_t DefaultTransferTimeLimit = 60 * 1000;
 
+// The most body bytes one fetch keeps. Far above any home page; a server
+// that sends without end is cut off here, whatever length it announced, and
+// what came is judged as the page.
+constexpr uint64_t DefaultBodySizeLimit = 8 * 1024 * 1024;
+
 struct HttpGetRequest {
     std::string url;  // with its scheme
     std::string agent;
@@ -22,6 +27,8 @@ struct HttpGetRequest {
     // The whole exchange ends within this many milliseconds, whatever the
     // server does.
     uint32_t timeLimitMilliseconds = DefaultTransferTimeLimit;
+    // The body is read no further than this many bytes.
+    uint64_t bodySizeLimit = DefaultBodySizeLimit;
 };
 
 struct HttpTransfer {
@@ -31,10 +38,12 @@ struct HttpTransfer {
     std::string body;            // every byte received
     bool interrupted = false;    // stopped on request before the body ended
     bool timedOut = false;       // the time limit ended the exchange early
+    bool capped = false;         // the body reached the size limit; the rest was left unread
 };
 
 // One GET exchange, done synchronously on the calling thread: no cache in
-// either direction, no proxy, and back within the request's time limit.
+// either direction, no proxy, back within the request's time limit and
+// holding no more of the body than its size limit.
 // May throw for an unexpected failure.
 class HttpTransport {
 public:

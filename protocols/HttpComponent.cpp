@@ -23,6 +23,7 @@ bool TWinHTTP::Read(bool wait) {
     request.agent = Agent;
     request.showGoOnlineMessage = ShowGoOnlineMessage;
     request.timeLimitMilliseconds = TransferTimeLimit;
+    request.bodySizeLimit = BodySizeLimit;
     request.stopRequested = [this] { return abort_.load(); };
     try {
         worker_ = std::thread([this, request] { Work(request); });
@@ -66,9 +67,12 @@ void TWinHTTP::Deliver(const HttpTransfer* transfer) {
     }
     const int status = transfer->status;
     if (status == 200 || status == 206) {
+        // A body stopped at the size limit is as much of the page as will
+        // ever be looked at, so it stands for the whole.
         const bool complete =
-            !transfer->timedOut &&
-            (transfer->contentLength == 0 || transfer->body.size() == transfer->contentLength);
+            transfer->capped ||
+            (!transfer->timedOut &&
+             (transfer->contentLength == 0 || transfer->body.size() == transfer->contentLength));
         if (complete) {
             if (OnDone) OnDone(*this, transfer->contentType, transfer->body, transfer->body.size());
             return;

@@ -35,8 +35,11 @@ public:
     // A fetch is given up after this many milliseconds, so that a waiting
     // Read always returns.
     uint32_t TransferTimeLimit = DefaultTransferTimeLimit;
+    // No more of a body than this is kept; a body cut off here counts as
+    // the page, judged on what arrived.
+    uint64_t BodySizeLimit = DefaultBodySizeLimit;
 
-    TOnDone OnDone;                  // the whole body arrived
+    TOnDone OnDone;                  // the whole body arrived, or as much as the limit keeps
     TOnHTTPError OnHTTPError;        // a status other than 200 or 206
     TNotifyEvent OnHostUnreachable;  // no HTTP status at all
     TNotifyEvent OnConnLost;         // the body ended short, or the time limit cut it

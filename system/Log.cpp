@@ -29,7 +29,10 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 // Drops the older half of the lines. The cut works on the handle the caller
 // holds, so no other writer can slip in between reading and rewriting and the
-// new line is never lost to a failed reopen.
+// new line is never lost to a failed reopen. The newer half is written over
+// the start of the file, in bytes the file already has, so a full disk does
+// not stop it; should the rewrite fail all the same, the whole record is
+// put back as it was: a cut that fails loses the cut, never the log.
 void CutOlderHalf(OpenFile& file) {
     if (!file.SeekToStart()) return;
     const auto content = file.ReadToEnd();
@@ -42,8 +45,16 @@ void CutOlderHalf(OpenFile& file) {
         kept.append("\r\n");
     }
     if (!file.SeekToStart()) return;
-    file.Write(kept);
-    file.Truncate();
+    if (file.Write(kept) && file.Truncate()) return;
+    if (file.SeekToStart() && file.Write(*content)) file.Truncate();
+}
+
+// Appends the line at the end; a line that does not fit whole (a full disk)
+// is taken back out, so that no fragment is left for the next line to be
+// glued onto.
+void AppendLine(OpenFile& file, uint64_t end, std::string_view line) {
+    if (file.Write(line)) return;
+    if (file.SeekTo(end)) file.Truncate();
 }
 
 }  // namespace
@@ -65,11 +76,11 @@ void WriteLog(const Platform& os, std::string_view message, std::string_view det
         os.files.Open(path, FileAccess::ReadWrite, FileShare::None, FileDisposition::OpenAlways);
     if (file) {
         os.debug.Output("needs to write");
-        const auto size = file->SeekToEnd();
+        auto size = file->SeekToEnd();
         if (size && *size > LogSizeLimit) {
             os.debug.Output("truncate");
             CutOlderHalf(*file);
-            file->SeekToEnd();
+            size = file->SeekToEnd();
         }
         std::string line;
         line.reserve(message.size() + detail.size() + 40);
@@ -80,7 +91,7 @@ void WriteLog(const Platform& os, std::string_view message, std::string_view det
         line += ' ';
         line += detail;
         line += "\r\n";
-        file->Write(line);
+        if (size) AppendLine(*file, *size, line);
         file.reset();
     }
     os.debug.Output(message);

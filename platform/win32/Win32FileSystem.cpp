@@ -25,6 +25,12 @@ public:
         return ::SetFilePointerEx(handle_.get(), zero, nullptr, FILE_BEGIN) != 0;
     }
 
+    bool SeekTo(uint64_t position) override {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(position);
+        return ::SetFilePointerEx(handle_.get(), to, nullptr, FILE_BEGIN) != 0;
+    }
+
     std::optional<std::string> ReadToEnd() override { return ReadAtMost(SIZE_MAX); }
 
     std::optional<std::string> ReadAtMost(size_t limit) override {

@@ -6,9 +6,13 @@
 // clang-format on
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -252,9 +256,18 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
     location = IsRedirect(transfer.status) ? QueryText(http.get(), HTTP_QUERY_LOCATION) : "";
     if (!location.empty()) return true;
 
-    if (transfer.contentLength > 0) transfer.body.reserve(transfer.contentLength);
+    // The announced length is the server's word only: room for more than
+    // the limit is never made on it.
+    if (transfer.contentLength > 0) {
+        transfer.body.reserve(
+            static_cast<size_t>(std::min<uint64_t>(transfer.contentLength, request.bodySizeLimit)));
+    }
     char chunk[TransferBufferSize];
     for (;;) {
+        if (transfer.body.size() >= request.bodySizeLimit) {
+            transfer.capped = true;
+            break;
+        }
         if (request.stopRequested && request.stopRequested()) {
             transfer.interrupted = true;
             break;
@@ -266,20 +279,21 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
         DWORD available = 0;
         if (!::InternetQueryDataAvailable(http.get(), &available, 0, 0) || available == 0) break;
         DWORD read = 0;
-        if (!::InternetReadFile(http.get(), chunk, std::min<DWORD>(available, sizeof chunk),
-                                &read) ||
+        const uint64_t room = request.bodySizeLimit - transfer.body.size();
+        const DWORD wanted = static_cast<DWORD>(
+            std::min<uint64_t>(std::min<DWORD>(available, sizeof chunk), room));
+        if (!::InternetReadFile(http.get(), chunk, wanted, &read) ||
             read == 0) {
             break;
         }
         transfer.body.append(chunk, read);
     }
-    transfer.timedOut = deadline.Passed();
+    transfer.timedOut = !transfer.capped && deadline.Passed();
     return true;
 }
 
-}  // namespace
-
-HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
+// The whole GET on the calling thread, redirects included.
+HttpTransfer Fetch(const HttpGetRequest& request) {
     HttpTransfer transfer;
     UniqueInternetHandle root(
         ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -295,11 +309,81 @@ HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
             none.timedOut = deadline.Passed();
             return none;
         }
-        if (location.empty() || redirects == MaxRedirects || deadline.Passed()) return transfer;
+        if (location.empty() || redirects == WinInetTransport::MaxRedirects || deadline.Passed()) return transfer;
         const std::string next = Combine(url, location);
         if (next.empty()) return transfer;
         url = next;
     }
+}
+
+// One fetch on a thread of its own, which owns everything it touches, so
+// that the caller can stop waiting for it. Wine 8 lets a WinInet call that
+// is blocked on a server sending its header a byte at a time run on after
+// its handle is closed, for as long as the server keeps sending: such a
+// fetch is left to end by itself and its outcome dropped.
+class DetachedFetch {
+public:
+    explicit DetachedFetch(HttpGetRequest request) : request_(std::move(request)) {
+        // The caller's own stop question belongs to the caller's thread.
+        request_.stopRequested = [this] { return stop_.load(); };
+    }
+
+    static void Start(const std::shared_ptr<DetachedFetch>& fetch) {
+        std::thread([fetch] { fetch->Run(); }).detach();
+    }
+
+    // The outcome, or nothing when it did not come in time.
+    std::optional<HttpTransfer> Await(std::chrono::steady_clock::time_point end,
+                                      const std::function<bool()>& stopRequested) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!done_ && std::chrono::steady_clock::now() < end) {
+            wake_.wait_for(lock, StopPollInterval, [this] { return done_; });
+            if (stopRequested && stopRequested()) stop_ = true;
+        }
+        if (!done_) return std::nullopt;
+        if (failed_) throw std::runtime_error("page fetch failed");
+        return std::move(transfer_);
+    }
+
+private:
+    static constexpr std::chrono::milliseconds StopPollInterval{50};
+
+    void Run() noexcept {
+        HttpTransfer transfer;
+        bool failed = false;
+        try {
+            transfer = Fetch(request_);
+        } catch (...) {
+            failed = true;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        transfer_ = std::move(transfer);
+        failed_ = failed;
+        done_ = true;
+        wake_.notify_all();
+    }
+
+    HttpGetRequest request_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    HttpTransfer transfer_;
+    bool failed_ = false;
+    bool done_ = false;
+};
+
+}  // namespace
+
+HttpTransfer WinInetTransport::Get(const HttpGetRequest& request) {
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(request.timeLimitMilliseconds) +
+                     std::chrono::milliseconds(LateReturnGrace);
+    auto fetch = std::make_shared<DetachedFetch>(request);
+    DetachedFetch::Start(fetch);
+    if (auto transfer = fetch->Await(end, request.stopRequested)) return std::move(*transfer);
+    HttpTransfer late;
+    late.timedOut = true;
+    return late;
 }
 
 }  // namespace plover

@@ -61,6 +61,10 @@ public:
         position_ = 0;
         return true;
     }
+    bool SeekTo(uint64_t position) override {
+        position_ = static_cast<size_t>(position);
+        return true;
+    }
     std::optional<std::string> ReadToEnd() override { return ReadAtMost(std::string::npos); }
     std::optional<std::string> ReadAtMost(size_t limit) override {
         std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
@@ -75,15 +79,21 @@ public:
         std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
         if (!Writes(handle_.access) || node_->failWrites) return false;
         std::string& content = node_->content;
-        if (content.size() < position_ + bytes.size()) content.resize(position_ + bytes.size());
-        content.replace(position_, bytes.size(), bytes);
-        position_ += bytes.size();
-        return true;
+        const size_t end = position_ + bytes.size();
+        const size_t growth = end > content.size() ? end - content.size() : 0;
+        const size_t room = fs_.Room(node_->key, growth);
+        const size_t written = bytes.size() - (growth - room);
+        if (content.size() < position_ + written) content.resize(position_ + written);
+        content.replace(position_, written, bytes.substr(0, written));
+        position_ += written;
+        return written == bytes.size();
     }
     bool Truncate() override {
         std::lock_guard<std::recursive_mutex> lock(fs_.mutex_);
         if (!Writes(handle_.access)) return false;
-        node_->content.resize(std::min<size_t>(position_, node_->content.size()));
+        const size_t size = node_->content.size();
+        if (position_ < size) fs_.GiveRoom(node_->key, size - position_);
+        node_->content.resize(std::min<size_t>(position_, size));
         return true;
     }
 
@@ -114,6 +124,7 @@ std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAcce
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const std::string key = Key(path);
     if (denied_.count(key)) return nullptr;
+    if (readOnly_.count(key) && Writes(access)) return nullptr;
     auto node = Find(key);
     if (!node) {
         if (disposition == FileDisposition::OpenExisting) return nullptr;
@@ -126,6 +137,7 @@ std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAcce
         if (!SharingAllows(*node, access, share)) return nullptr;
         if (disposition == FileDisposition::CreateAlways) {
             if (!Writes(access)) return nullptr;
+            GiveRoom(key, node->content.size());
             node->content.clear();
         }
     }
@@ -142,7 +154,10 @@ bool FakeFileSystem::Delete(const std::string& path) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const std::string key = Key(path);
     const auto node = Find(key);
-    if (!node || denied_.count(key) || !node->handles.empty()) return false;
+    if (!node || denied_.count(key) || readOnly_.count(key) || !node->handles.empty()) {
+        return false;
+    }
+    GiveRoom(key, node->content.size());
     files_.erase(key);
     return true;
 }
@@ -234,6 +249,35 @@ void FakeFileSystem::FailWrites(const std::string& path) {
     const std::string key = Key(path);
     failingWrites_.insert(key);
     if (auto node = Find(key)) node->failWrites = true;
+}
+
+void FakeFileSystem::SetFreeSpace(const std::string& folder, uint64_t bytes) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    freeSpace_[Key(folder)] = bytes;
+}
+
+uint64_t FakeFileSystem::FreeSpace(const std::string& folder) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto it = freeSpace_.find(Key(folder));
+    return it == freeSpace_.end() ? UINT64_MAX : it->second;
+}
+
+void FakeFileSystem::MakeReadOnly(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    readOnly_.insert(Key(path));
+}
+
+size_t FakeFileSystem::Room(const std::string& key, size_t wanted) {
+    const auto it = freeSpace_.find(Parent(key));
+    if (it == freeSpace_.end()) return wanted;
+    const size_t room = static_cast<size_t>(std::min<uint64_t>(wanted, it->second));
+    it->second -= room;
+    return room;
+}
+
+void FakeFileSystem::GiveRoom(const std::string& key, size_t bytes) {
+    const auto it = freeSpace_.find(Parent(key));
+    if (it != freeSpace_.end()) it->second += bytes;
 }
 
 }  // namespace plover::standin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,6 +41,13 @@ public:
     void DenyAccess(const std::string& path);
     // Writes to this path fail (a full disk).
     void FailWrites(const std::string& path);
+    // The disk under this folder has only this many bytes left for growing
+    // its files: a write writes what fits and fails when not all of it did,
+    // as a full disk does; shrinking or deleting a file gives room back.
+    void SetFreeSpace(const std::string& folder, uint64_t bytes);
+    uint64_t FreeSpace(const std::string& folder) const;
+    // The read-only attribute: opens for writing, emptying and deleting fail.
+    void MakeReadOnly(const std::string& path);
     // Another program acts once, right after the next handle of this
     // (existing) file is closed: the moment between two opens.
     void AfterNextClose(const std::string& path, std::function<void()> action);
@@ -55,6 +63,9 @@ private:
         FileShare share;
     };
     bool SharingAllows(const Node& node, FileAccess access, FileShare share) const;
+    // Takes room for growing the file by wanted bytes; what it got.
+    size_t Room(const std::string& key, size_t wanted);
+    void GiveRoom(const std::string& key, size_t bytes);
     std::shared_ptr<Node> Find(const std::string& key) const;
 
     mutable std::recursive_mutex mutex_;
@@ -62,6 +73,8 @@ private:
     std::set<std::string> folders_;
     std::set<std::string> denied_;
     std::set<std::string> failingWrites_;
+    std::set<std::string> readOnly_;
+    std::map<std::string, uint64_t> freeSpace_;  // by folder key; absent: unlimited
     std::map<std::string, size_t> largestReads_;
 };
 

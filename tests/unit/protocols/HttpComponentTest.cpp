@@ -106,6 +106,31 @@ TEST_F(TWinHTTPTest, ATransferCutByTheTimeLimitIsAFailureWhateverItBrought) {
     EXPECT_EQ(requests.back().timeLimitMilliseconds, 1500u);
 }
 
+TEST_F(TWinHTTPTest, ABodyStoppedAtTheSizeLimitIsThePageAsFarAsItCame) {
+    // Endless, and announced longer than it was read: both are judged on
+    // what arrived. Without the cap the same short body is a lost connection.
+    HttpTransfer endless = Transfer(200, "<title>Google</title>", 0);
+    endless.capped = true;
+    transport_.SetAnswer("http://endless/", endless);
+    HttpTransfer announced = Transfer(200, "<title>", 1u << 30);
+    announced.capped = true;
+    transport_.SetAnswer("http://announced/", announced);
+    EXPECT_EQ(Fetch("http://endless/"), (Events{"done text/html 21 <title>Google</title>"}));
+    EXPECT_EQ(Fetch("http://announced/"), (Events{"done text/html 7 <title>"}));
+    // A capped error answer stays an error.
+    HttpTransfer missing = Transfer(404, "x", 0);
+    missing.capped = true;
+    transport_.SetAnswer("http://missing/", missing);
+    EXPECT_EQ(Fetch("http://missing/"), (Events{"http error 404 x", "any error"}));
+
+    // Every request carries the component's limit, 8 MiB unless set.
+    http_.BodySizeLimit = 4096;
+    Fetch("http://endless/");
+    const auto requests = transport_.Requests();
+    EXPECT_EQ(requests[0].bodySizeLimit, 8u * 1024 * 1024);
+    EXPECT_EQ(requests.back().bodySizeLimit, 4096u);
+}
+
 TEST_F(TWinHTTPTest, BareHostGetsHttpInFrontAndTheRequestCarriesTheAgent) {
     http_.Agent = "BrackenfieldReporting";
     Fetch("www.lab.test");
