@@ -19,8 +19,9 @@ constexpr std::string_view LineEnds = "\r\n";
 
 bool Plain(unsigned char c) { return c > ' '; }
 
-// Finds the entries one by one in the text: the address at or after the end
-// of the previous entry's line, and the names after it on the same line.
+// Finds the entries one by one in the text, each on a line after the
+// previous entry's: the trimmed line starts with the address, and the names
+// follow it on that line. The cursor only moves on, so this stays linear.
 void CheckFoundInOrder(std::string_view text, const std::vector<HostsEntry>& entries,
                        std::string_view host) {
     size_t cursor = 0;
@@ -35,16 +36,14 @@ void CheckFoundInOrder(std::string_view text, const std::vector<HostsEntry>& ent
         Require(entry.names.find_first_of("\t\r\n") == std::string::npos,
                 "the names are one field of one line");
         bool found = false;
-        for (size_t at = text.find(address, cursor); at != std::string_view::npos && !found;
-             at = text.find(address, at + 1)) {
-            size_t lineEnd = text.find_first_of(LineEnds, at);
+        while (!found && cursor <= text.size()) {
+            size_t lineEnd = text.find_first_of(LineEnds, cursor);
             if (lineEnd == std::string_view::npos) lineEnd = text.size();
-            const size_t afterAddress = at + address.size();
-            if (afterAddress > lineEnd) continue;
-            const size_t names = text.substr(afterAddress, lineEnd - afterAddress).find(entry.names);
-            if (names == std::string_view::npos) continue;
-            found = true;
-            cursor = lineEnd;
+            std::string_view line = text.substr(cursor, lineEnd - cursor);
+            cursor = lineEnd + 1;
+            while (!line.empty() && !Plain(line.front())) line.remove_prefix(1);
+            found = line.substr(0, address.size()) == address &&
+                    line.find(entry.names, address.size()) != std::string_view::npos;
         }
         Require(found, "each entry is a line of the file, in file order");
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ namespace plover::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
+
+}  // namespace
+
+// Test names and messages show the target by its name.
+void PrintTo(const FuzzTarget& target, std::ostream* out) { *out << target.name; }
+
+namespace {
 
 fs::path CorpusOf(const FuzzTarget& target) {
     return fs::path(PLOVER_SOURCE_DIR) / "tests" / "fuzz" / "corpus" / target.name;
