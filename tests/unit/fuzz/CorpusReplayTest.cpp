@@ -61,7 +61,7 @@ TEST_P(CorpusReplay, FilesAreNamedByTheirContent) {
     }
 }
 
-TEST(CorpusReplay, BrokenPromiseNamesWhatBroke) {
+TEST(FuzzEntries, BrokenPromiseNamesWhatBroke) {
     try {
         Require(false, "a promise");
         FAIL() << "Require let a broken promise pass";
