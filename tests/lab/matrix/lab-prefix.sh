@@ -81,6 +81,5 @@ prefix_restore() {
     cp "$standins"/netsh.exe "$standins"/shutdown.exe "$standins"/schtasks.exe \
         "$prefix/drive_c/windows/system32/"
     # Not a command of Windows: the lab's own second process, kept in C:\lab.
-    [ -f "$standins/holdfile.exe" ] && cp "$standins/holdfile.exe" "$prefix/drive_c/lab/"
-    return 0
+    if [ -f "$standins/holdfile.exe" ]; then cp "$standins/holdfile.exe" "$prefix/drive_c/lab/"; fi
 }
