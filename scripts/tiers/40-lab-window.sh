@@ -10,6 +10,7 @@ cmake --preset mingw-x86_64 >/dev/null || exit 1
 cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins || exit 1
 status=0
 python3 tests/lab/matrix/test_matrix_report.py || status=1
+python3 tests/lab/matrix/test_log_judges.py || status=1
 bash tests/lab/matrix/matrix.sh build/lab-matrix ci || status=1
 tests/lab/window-lab.sh build/lab-window || status=1
 exit $status

@@ -80,4 +80,6 @@ prefix_restore() {
     cp "$exe" "$prefix/drive_c/PloverTool/PloverTool.exe"
     cp "$standins"/netsh.exe "$standins"/shutdown.exe "$standins"/schtasks.exe \
         "$prefix/drive_c/windows/system32/"
+    # Not a command of Windows: the lab's own second process, kept in C:\lab.
+    if [ -f "$standins/holdfile.exe" ]; then cp "$standins/holdfile.exe" "$prefix/drive_c/lab/"; fi
 }

@@ -51,7 +51,8 @@ build=$root/build/mingw-x86_64
 exe=$build/PloverTool.exe
 scenes=$build/lab/PloverToolScenes.exe
 standins=$build/lab/standins
-for file in "$exe" "$scenes" "$standins/netsh.exe" "$standins/shutdown.exe" "$standins/schtasks.exe"; do
+for file in "$exe" "$scenes" "$standins/netsh.exe" "$standins/shutdown.exe" "$standins/schtasks.exe" \
+    "$standins/holdfile.exe"; do
     [ -f "$file" ] || { echo "matrix: $file is missing; build it first" >&2; exit 1; }
 done
 prefix=$root/build/lab/matrix-prefix

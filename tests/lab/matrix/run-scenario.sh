@@ -40,7 +40,8 @@ teardown() {
     lab_destroy
 }
 
-lab_create "$$"
+# LAB_ID_PREFIX keeps the namespaces of one developer's runs apart by name.
+lab_create "${LAB_ID_PREFIX:-}$$"
 trap teardown EXIT
 "network_$function_name"
 prefix_restore "$prefix" "$exe" "$standins"
@@ -51,7 +52,12 @@ echo "    fault:    ${FAULT[$scenario]}"
 echo "    expected: ${EXPECT[$scenario]}"
 limit=${LIMIT[$scenario]}
 [ "${LAB_INTERACTIVE:-}" = 1 ] && limit=3700
-ip netns exec "$LAB_PC" env WINEPREFIX="$prefix" LAB_RUN="$LAB_RUN" LAB_T0="$t0" \
+# A scenario that mounts something over the prefix (a tiny Temp folder) gets
+# a mount namespace of its own: the mount, and Wine's server that opens the
+# files through it, live and end with the session.
+own_mounts=()
+[ "${OWN_MOUNTS[$scenario]:-}" = yes ] && own_mounts=(unshare --mount --propagation private)
+ip netns exec "$LAB_PC" "${own_mounts[@]}" env WINEPREFIX="$prefix" LAB_RUN="$LAB_RUN" LAB_T0="$t0" \
     LAB_REFERENCES="$references" LAB_INTERACTIVE="${LAB_INTERACTIVE:-}" \
     timeout --kill-after=10 "$limit" bash "$here/session.sh" "$scenario" "$out"
 status=$?

@@ -664,3 +664,168 @@ judge_cancel() {
     expect_one_run_at_a_time
     expect_tidy_temp_folder
 }
+
+# ===== the log and the Temp folder made hostile ===================================
+# The healthy network each time; what works against the program is its own
+# computer: another process holds the log without sharing, the Temp folder's
+# disk is full, the log cannot be written at all. The run must still reach
+# its panel, losing lines silently; the end is judged on the screen, since
+# the log cannot be followed.
+SCENARIOS+=(log-held temp-full log-read-only)
+declare -A OWN_MOUNTS
+
+TITLE[log-held]="Log held by another process"
+FAULT[log-held]="a second process holds the log open without sharing from before Run Test until 8 s into its 13 s run"
+EXPECT[log-held]="success panel; no lines while held, the lines after the release in the log"
+CI[log-held]=yes LIMIT[log-held]=240
+
+TITLE[temp-full]="Temp folder on a full disk"
+FAULT[temp-full]="the Temp folder is a 256 KiB tmpfs filled up to its last 4 KiB page"
+EXPECT[temp-full]="success panel; the log is what fitted, whole lines only"
+CI[temp-full]=yes LIMIT[temp-full]=240 OWN_MOUNTS[temp-full]=yes
+
+TITLE[log-read-only]="Log that cannot be written"
+FAULT[log-read-only]="the log of an earlier run is immutable (chattr +i, on a tmpfs over Temp)"
+EXPECT[log-read-only]="success panel; the log exactly as it was"
+CI[log-read-only]=no LIMIT[log-read-only]=240 OWN_MOUNTS[log-read-only]=yes
+
+network_log_held() { network_standard; }
+network_temp_full() { network_standard; }
+network_log_read_only() { network_standard; }
+probe_log_held() { probe_standard; }
+probe_temp_full() { probe_standard; }
+probe_log_read_only() { probe_standard; }
+
+# The log as the program names it: C:\users\<user>\Temp\PloverToollog.
+windows_log_path() { printf 'C:\\users\\%s\\Temp\\PloverToollog' "$(basename "$(dirname "$temp")")"; }
+
+# No fragment in the log: a line cut short would have the next line's stamp
+# glued on, so a stamp may only open a line (a message may run over several
+# lines of its own), and the file ends with a line break.
+expect_whole_lines() {
+    [ -s "$log" ] && [ "$(tail -c 2 "$log" | od -An -tx1 | tr -d ' ')" = 0d0a ] &&
+        ! grep -aqE '.\[[0-9]+/[0-9]+/[0-9]{4}( [0-9:]+ [AP]M)?\] ' "$log"
+    check log.whole-lines $? "a line cut short, or no line break at the end"
+}
+
+# Run Test, then the run to its panel watched on the screen.
+run_to_panel_on_screen() {  # run_to_panel_on_screen PANEL LIMIT
+    wait_panel "$1" "$2"
+    check run.panel-on-screen $? "the screen did not show the $1 panel within $2 s"
+    final_screen final
+}
+
+# A run judged by its panel and Temp folder; the log has its own checks.
+expect_healthy_end() {
+    expect_panel success
+    expect_value proxy-off internet-settings.txt ProxyEnable 0x0
+    expect_user_hosts_untouched
+    expect_tidy_temp_folder
+    grep -q "^$LAB_VENDOR_WEB / BrackenfieldReporting" "$LAB_RUN/web.out"
+    check peers.vendor-page-fetched $? "the vendor's web server saw no request"
+}
+
+# --- log held by another process -------------------------------------------------
+seed_log_held() { seed_lab_machine; }
+holder_pid=
+hold_log() {
+    "$driver_wine" 'C:\lab\holdfile.exe' "$(windows_log_path)" >/dev/null 2>&1 &
+    holder_pid=$!
+    local _
+    for _ in $(seq 300); do [ -f "$lab_folder/hold.ready" ] && return 0; sleep 0.1; done
+    return 1
+}
+release_log() {
+    touch "$lab_folder/hold.release"
+    local _
+    for _ in $(seq 150); do kill -0 "$holder_pid" 2>/dev/null || return 0; sleep 0.1; done
+    return 1
+}
+drive_log_held() {
+    open_wizard
+    welcome_screen
+    cp "$log" "$out/log-before-hold" 2>/dev/null
+    hold_log
+    check holder.holds-log $? "the second process did not get hold of the log"
+    press_run_test
+    # The run's pauses keep it going for some 13 s after the click: its
+    # first two stages are over within 5 s, its last lines come after 12 s.
+    sleep 8
+    kill -0 "$holder_pid" 2>/dev/null
+    check holder.held-to-release $? "the second process let go before the release"
+    release_log
+    check holder.let-go $? "the second process did not end after the release"
+    run_to_panel_on_screen success 150
+    wait_count "Exiting thread" 1 20
+    check log.lines-resumed $? "no 'Exiting thread' after the release"
+    close_after_panel
+}
+judge_log_held() {
+    expect_healthy_end
+    [ -s "$out/log-before-hold" ] && cmp -s -n "$(stat -c %s "$out/log-before-hold")" \
+        "$out/log-before-hold" "$log"
+    check log.record-before-hold-kept $? "the log no longer starts with what it held before"
+    expect_no_line held-start-lost "start plover tool"
+    expect_no_line held-stage1-lost "hardware network adapter step pass"
+    expect_no_line held-stage2-lost "checking local connection step  ping on 127.0.0.1 -pass"
+    expect_lines after-release "step browsing net pass show final panel" "Exiting thread" \
+        "close Plover tool"
+    expect_whole_lines
+}
+
+# --- Temp folder on a full disk ------------------------------------------------------
+temp_room=4096
+seed_temp_full() {
+    seed_lab_machine
+    mount -t tmpfs -o size=256k hlog-full-temp "$temp"
+    check temp.mounted $? "no tmpfs over $temp"
+    # Fill the disk, then give back its last pages: the log gets what fits.
+    cat /dev/zero >"$temp/filler" 2>/dev/null
+    truncate -s "-$temp_room" "$temp/filler"
+}
+drive_temp_full() {
+    open_wizard
+    welcome_screen
+    press_run_test
+    run_to_panel_on_screen success 150
+    close_after_panel
+}
+judge_temp_full() {
+    expect_healthy_end
+    [ "$(stat -c %s "$log" 2>/dev/null || echo 0)" -le "$temp_room" ]
+    check log.what-fitted $? "the log holds $(stat -c %s "$log") bytes, more than the $temp_room left"
+    expect_lines fitted-from-start "read information" "provider name" "start plover tool"
+    # The lines that fitted came in the run's order; the rest (a whole run
+    # writes twice the room) were lost.
+    expect_lines fitted-in-order "start plover tool" "hardware check" "adapters found  1"
+    expect_whole_lines
+    temp_has filler
+    check state.filler-kept $? "the lab's filler is gone"
+}
+
+# --- log that cannot be written ------------------------------------------------------
+seed_log_read_only() {
+    seed_lab_machine
+    # On a tmpfs of the session's own, so the flag can never outlive it.
+    mount -t tmpfs -o size=16m hlog-read-only-temp "$temp"
+    check temp.mounted $? "no tmpfs over $temp"
+    printf '%s\r\n' "[1/2/2026 9:00:00 AM] start plover tool " \
+        "[1/2/2026 9:00:19 AM] Exiting thread " >"$temp/PloverToollog"
+    cp "$temp/PloverToollog" "$out/log-before-run"
+    chattr +i "$temp/PloverToollog"
+    ! (: >>"$temp/PloverToollog") 2>/dev/null
+    check log.immutable $? "the log is still writable"
+}
+drive_log_read_only() {
+    open_wizard
+    welcome_screen
+    press_run_test
+    run_to_panel_on_screen success 150
+    close_after_panel
+}
+judge_log_read_only() {
+    expect_healthy_end
+    cmp -s "$out/log-before-run" "$log"
+    check log.unchanged $? "the immutable log changed"
+    chattr -i "$log"
+}

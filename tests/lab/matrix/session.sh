@@ -184,6 +184,32 @@ judge_panel() {             # judge_panel CLIENT.png: prints the panel's name or
     [ "$best_score" -le 3000 ] && echo "$best" || echo unknown
 }
 
+# wait_panel PANEL LIMIT: for a run whose log cannot be followed (held by
+# another process, or on a full disk), until the screen shows PANEL (0), the
+# program has ended (3) or LIMIT seconds have passed (1). Compares with that
+# one reference only, about once a second.
+wait_panel() {
+    local panel=$1 limit=$2 begin shown reference candidate score status=1
+    reference=$LAB_REFERENCES/$panel.png
+    [ -f "$reference" ] || return 1
+    shown=$(mktemp --suffix=.png) candidate=$(mktemp --suffix=.png)
+    convert "$reference" -crop 440x425+0+0 +repage "$candidate"
+    begin=$(date +%s)
+    while [ $(($(date +%s) - begin)) -lt "$limit" ]; do
+        kill -0 "$program_pid" 2>/dev/null || { status=3; break; }
+        if client_shot "$shown"; then
+            convert "$shown" -crop 440x425+0+0 +repage "$shown"
+            score=$(compare -metric AE -fuzz 8% "$shown" "$candidate" null: 2>&1 | cut -d' ' -f1)
+            score=${score%%.*}
+            [[ "$score" =~ ^[0-9]+$ ]] && [ "$score" -le 3000 ] && { status=0; break; }
+        fi
+        sleep 1
+    done
+    rm -f "$shown" "$candidate"
+    [ $status -eq 0 ] && say "the screen shows the $panel panel"
+    return $status
+}
+
 final_screen() {            # final_screen NAME: screenshot and judge what is shown
     settle
     shot "$1"
