@@ -73,7 +73,8 @@ ip netns exec "$client" env PLOVER_HOSTILE_DNS_LAB="$(IFS=,; echo "${servers[*]}
     "${output[@]}" || status=$?
 
 table=$work/table.txt
-python3 "$here/hostile-dns-table.py" <(python3 "$here/responder.py" --describe) "$rows" >"$table"
+python3 "$here/hostile-dns-table.py" <(python3 "$here/responder.py" --describe) "$rows" "$work" \
+    >"$table"
 cat "$table"
 if [ -n "${PLOVER_RESULTS_DIR:-}" ]; then
     cp "$table" "$PLOVER_RESULTS_DIR/hostile-dns-table.txt"

@@ -24,11 +24,11 @@ constexpr const char* SoundAddress = "10.78.0.80";  // the lab's answer for the 
 constexpr int LookupTimeOut = 2000;
 constexpr int Margin = 3000;  // a hang check, not a speed check
 
-const std::string DatagramInvalid = std::string(cDnsDatagramInvalid) + " | -1";
-const std::string Timeout = std::string(cTimeoutOccured) + " | -1";
+const std::string DatagramInvalid = std::string(cDnsDatagramInvalid) + " (-1)";
+const std::string Timeout = std::string(cTimeoutOccured) + " (-1)";
 
 // What the behaviour gives for each kind (the address, "none", or "error
-// text | code"): a reply the parser cannot trust is
+// text (code)"): a reply the parser cannot trust is
 // the datagram error; a reply that is not from the server, or not for this
 // query, is never seen and the lookup times out.
 const std::map<std::string, std::string>& ExpectedOutcomes() {
@@ -76,7 +76,7 @@ std::string LookUp(const std::string& server) {
         const auto host = dns.ResolveIP(LookedUpName);
         return host ? host->IPAddress : "none";
     } catch (const EclError& e) {
-        return std::string(e.what()) + " | " + std::to_string(e.ErrorCode());
+        return std::string(e.what()) + " (" + std::to_string(e.ErrorCode()) + ")";
     }
 }
 
