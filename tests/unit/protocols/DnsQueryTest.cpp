@@ -282,7 +282,7 @@ std::string OtherId(std::string reply) {
     return reply;
 }
 
-TEST_F(DnsQueryWithScriptedServer, ARepliesWithAnotherIdArePassedOverForTheRightOne) {
+TEST_F(DnsQueryWithScriptedServer, RepliesWithAnotherIdArePassedOverForTheRightOne) {
     ScriptedUdpServer server([](const std::string& query) {
         const std::string forged =
             Reply(query, "8180", "0001 0000 0000", "c00c 0001 0001 00000000 0004 7f000042");
