@@ -80,7 +80,15 @@ void TclDnsQuery::Resolve(TclDnsMessage& query, TclDnsMessage& response) {
     std::vector<uint8_t> sent;
     query.Build(sent);
     connection.WriteData(sent);
-    const std::vector<uint8_t> received = connection.ReadData();
+    // RFC 1035 section 7.3: a reply carries the ID of its query. Another ID
+    // is a stale reply or a forged one, and it answers nothing; the wait for
+    // the right one goes on within the same time-out. A datagram too short
+    // to carry an ID is no reply to this query either.
+    const uint16_t id = query.Header.ID;
+    const std::vector<uint8_t> received =
+        connection.ReadData([id](const std::vector<uint8_t>& datagram) {
+            return datagram.size() >= 2 && (datagram[0] << 8 | datagram[1]) == id;
+        });
 
     response.Parse(received.data(), received.size());
     // Our own question reflected back, or any other message that is not an

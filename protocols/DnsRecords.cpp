@@ -74,6 +74,9 @@ std::string TclDnsRecord::ReadDomainName(ByteReader& reader) {
             continue;
         }
         if (length == 0) break;
+        // RFC 1035 section 4.1.4: the top bits 01 and 10 are reserved; such
+        // a byte is neither a label length (at most 63) nor a pointer.
+        if (length > MaxLabelLength) RaiseDatagramInvalid();
         std::string label;
         if (!reader.ReadText(length, label)) RaiseDatagramInvalid();
         wireLength += length + 1u;

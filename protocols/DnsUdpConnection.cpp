@@ -8,9 +8,10 @@
 namespace plover {
 
 namespace {
-// Empty datagrams passed over before the read gives up: the clock of a
-// virtual machine does not move while a real socket waits.
-constexpr int MaxEmptyDatagrams = 16;
+// Datagrams passed over (empty, or turned down by the caller) before the read
+// gives up: the clock of a virtual machine does not move while a real socket
+// waits, and a peer that floods must not keep the read going.
+constexpr int MaxPassedOverDatagrams = 16;
 }  // namespace
 
 void TclUdpClientConnection::RaiseSocketError(int code) {
@@ -47,10 +48,15 @@ void TclUdpClientConnection::WriteData(const std::vector<uint8_t>& data) {
 }
 
 std::vector<uint8_t> TclUdpClientConnection::ReadData() {
+    return ReadData([](const std::vector<uint8_t>&) { return true; });
+}
+
+std::vector<uint8_t> TclUdpClientConnection::ReadData(const DatagramFilter& accept) {
     const uint32_t limit = static_cast<uint32_t>(std::max(TimeOut, 0));
     const uint32_t start = clock_.TickCount();
-    std::vector<uint8_t> buffer(static_cast<size_t>(batchSize_));
-    for (int empty = 0; empty <= MaxEmptyDatagrams; ++empty) {
+    const size_t capacity = static_cast<size_t>(batchSize_);
+    std::vector<uint8_t> buffer(capacity);
+    for (int passed = 0; passed <= MaxPassedOverDatagrams; ++passed) {
         const uint32_t elapsed = clock_.TickCount() - start;
         if (elapsed > limit) break;
         const WaitResult wait = socket_->WaitReadable(limit - elapsed);
@@ -58,10 +64,10 @@ std::vector<uint8_t> TclUdpClientConnection::ReadData() {
         if (!wait.readable) break;
         const SocketResult read = socket_->Receive(buffer.data(), buffer.size());
         if (read.error != 0) RaiseSocketError(read.error);
-        if (read.bytes > 0) {
-            buffer.resize(read.bytes);
-            return buffer;
-        }
+        if (read.bytes == 0) continue;
+        buffer.resize(read.bytes);
+        if (accept(buffer)) return buffer;
+        buffer.resize(capacity);
     }
     throw EclSocketError(cTimeoutOccured, -1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     // One datagram of at most the batch size. An empty datagram is passed
     // over, but the wait for a real one stays within the same time-out.
     std::vector<uint8_t> ReadData();
+    // The same, passing over every datagram that accept turns down as well;
+    // the number passed over is bounded, and the time-out stays the same.
+    using DatagramFilter = std::function<bool(const std::vector<uint8_t>& datagram)>;
+    std::vector<uint8_t> ReadData(const DatagramFilter& accept);
     void Close();
 
 private:

@@ -8,6 +8,7 @@
 #   scripts/demo.sh --list       the scenarios
 #   scripts/demo.sh all          every scenario, then build/fault-matrix/index.html
 #                                (checked in headless Chromium, its screenshot kept)
+#   scripts/demo.sh dns          every hostile-DNS scenario (dns-*), then their table
 #   scripts/demo.sh --display [SCENARIO]
 #                                the wizard on your own $DISPLAY in that lab
 # Each scenario prints the panel reached, the key log lines, the machine

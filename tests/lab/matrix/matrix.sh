@@ -6,6 +6,7 @@
 #   matrix.sh OUT --list             the scenarios, one a line
 #   matrix.sh OUT all                every scenario, then OUT/index.html
 #   matrix.sh OUT ci                 the scenarios the test command runs
+#   matrix.sh OUT dns                every hostile-DNS scenario, then their table
 #   matrix.sh OUT SCENARIO...        those scenarios
 #   matrix.sh OUT --display [SCENARIO]  one scenario's lab with the wizard on
 #                                    your own $DISPLAY, for you to drive
@@ -40,6 +41,7 @@ fi
 case "${1:-}" in
     all) selected=("${SCENARIOS[@]}") ;;
     ci) for name in "${SCENARIOS[@]}"; do [ "${CI[$name]}" = yes ] && selected+=("$name"); done ;;
+    dns) selected=("${DNS_SCENARIOS[@]}") ;;
     "") echo "matrix: name a scenario, all, ci or --list" >&2; exit 2 ;;
     *) for name in "$@"; do
            [ -n "${TITLE[$name]:-}" ] || { echo "matrix: no scenario '$name' (see --list)" >&2; exit 2; }
@@ -95,6 +97,10 @@ done
 
 echo
 echo "matrix: ${#selected[@]} scenarios in $(($(date +%s) - start)) s, ${#failed[@]} failed${failed[*]:+: ${failed[*]}}"
+if [ "${1:-}" = all ] || [ "${1:-}" = dns ]; then
+    python3 "$root/tests/lab/hostile-dns/dns-matrix-table.py" "$out" "${DNS_SCENARIOS[@]}" |
+        tee "$out/dns-table.txt"
+fi
 if [ "${1:-}" = all ]; then
     python3 "$here/matrix-report.py" page "$out" "${SCENARIOS[@]}"
     echo "matrix: report $out/index.html"

@@ -13,6 +13,29 @@ SCENARIOS=(healthy no-adapter self-assigned winsock-no winsock-yes resumed gatew
 
 declare -A TITLE FAULT EXPECT CI LIMIT
 
+# The adapter's DNS server is a hostile responder (tests/lab/hostile-dns),
+# one kind of bad reply per scenario; the reseller's servers are sound.
+# A reply whose whole address records come before the damage answers, and
+# the run passes without a repair; every other kind ends the lookup in an
+# error, so the run repairs as with a dead server.
+DNS_SOUND_KINDS=(counts-beyond answer-flood truncated)
+DNS_FAILING_KINDS=(short-datagram compression-loop forward-pointer pointer-out-of-range
+    reserved-label-bits rdlength-past-end wrong-id other-address other-port unknown-types silence)
+DNS_SCENARIOS=()
+for kind in "${DNS_FAILING_KINDS[@]}" "${DNS_SOUND_KINDS[@]}"; do DNS_SCENARIOS+=("dns-$kind"); done
+SCENARIOS+=("${DNS_SCENARIOS[@]}")
+for kind in "${DNS_FAILING_KINDS[@]}" "${DNS_SOUND_KINDS[@]}"; do
+    TITLE[dns-$kind]="Hostile DNS server: $kind"
+    FAULT[dns-$kind]="the adapter's DNS server 192.0.2.53 sends $(python3 \
+        "$(dirname "${BASH_SOURCE[0]}")/../hostile-dns/responder.py" --describe "$kind" | cut -f2)"
+    EXPECT[dns-$kind]="hosts repair, then the reseller's servers written: success panel"
+    CI[dns-$kind]=no LIMIT[dns-$kind]=300
+done
+for kind in "${DNS_SOUND_KINDS[@]}"; do
+    EXPECT[dns-$kind]="the whole address record before the damage answers: success panel, no repair"
+done
+CI[dns-compression-loop]=yes CI[dns-wrong-id]=yes
+
 TITLE[healthy]="Healthy network"
 FAULT[healthy]="none: adapter, router, ISP, DNS and web servers all work"
 EXPECT[healthy]="all five stages pass, success panel"
@@ -829,3 +852,63 @@ judge_log_read_only() {
     check log.unchanged $? "the immutable log changed"
     chattr -i "$log"
 }
+
+# --- hostile DNS: the adapter's DNS server sends one kind of bad reply ---------------------
+# lab_hostile_dns KIND: the responder on the adapter's DNS address; a
+# misleading reply carries the dead address, and the other-address kind
+# answers from 192.0.2.54.
+lab_hostile_dns() {
+    lab_peer adapter-dns /usr/bin/python3 "$lab_root/tests/lab/hostile-dns/responder.py" \
+        --kind "$1" --listen "$LAB_ADAPTER_DNS" --other-address 192.0.2.54 \
+        --answer www.brackenfield.com="$LAB_VENDOR_WEB" --answer www.google.com="$LAB_SEARCH_WEB" \
+        --poison "$LAB_DEAD_ADDRESS" --lifetime "$LAB_PEER_LIFETIME"
+}
+network_hostile_dns() {
+    lab_link
+    lab_address 10.77.0.2/24 10.77.0.1
+    lab_internet_up
+    lab_hostile_dns "$1"
+    lab_services --no-adapter-dns
+}
+probe_hostile_dns() {
+    probe_working_internet
+    local _
+    for _ in $(seq 30); do
+        ip netns exec "$LAB_NET" ss -Hlun "src $LAB_ADAPTER_DNS and sport = :53" | grep -q . && break
+        sleep 0.1
+    done
+    probe adapter-dns-hostile ip netns exec "$LAB_NET" sh -c \
+        "ss -Hlun 'src $LAB_ADAPTER_DNS and sport = :53' | grep -q ."
+    probe_reseller_dns
+}
+# The responder saw the program's question for NAME (its log: "from ADDRESS:PORT id ID NAME").
+expect_hostile_dns_asked() {
+    grep -q "^from 10.77.0.2:[0-9]* id [0-9a-f]* $1" "$LAB_RUN/adapter-dns.out"
+    check peers.adapter-dns-asked $? "the hostile DNS server saw no query for $1"
+}
+judge_hostile_dns_failing() {
+    judge_dead_dns
+    expect_no_line poisoned-address-unused "$LAB_DEAD_ADDRESS"
+    expect_hostile_dns_asked www.brackenfield.com
+}
+judge_hostile_dns_sound() {
+    expect_panel success
+    expect_lines sound-records-answer "dnsquery DNSserver:  192.0.2.53" \
+        "dnsipelse $LAB_VENDOR_WEB" "dnsipelse $LAB_SEARCH_WEB" "check name resolution good" \
+        "step browsing net pass show final panel" "Exiting thread"
+    expect_no_line no-repair "try to repair"
+    expect_value adapter-dns-kept interface-key.txt DhcpNameServer 192.0.2.53
+    expect_user_hosts_untouched
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder
+    expect_hostile_dns_asked www.google.com
+}
+for kind in "${DNS_FAILING_KINDS[@]}" "${DNS_SOUND_KINDS[@]}"; do
+    function=dns_${kind//-/_}
+    eval "network_$function() { network_hostile_dns $kind; }"
+    eval "probe_$function() { probe_hostile_dns; }"
+    eval "seed_$function() { seed_lab_machine; }"
+    eval "drive_$function() { drive_dead_dns; }"
+done
+for kind in "${DNS_FAILING_KINDS[@]}"; do eval "judge_dns_${kind//-/_}() { judge_hostile_dns_failing; }"; done
+for kind in "${DNS_SOUND_KINDS[@]}"; do eval "judge_dns_${kind//-/_}() { judge_hostile_dns_sound; }"; done

@@ -283,6 +283,27 @@ TEST(DnsParse, CycleThroughTwoPointersEnds) {
     EXPECT_EQ(message.Queries.GetCount(), 0u);
 }
 
+TEST(DnsParse, ReservedLabelBitsAreMalformed) {
+    // 0x41 and 0x81 would read as labels of 65 and 129 bytes, and the bytes
+    // are there: neither is a length, nor a pointer.
+    for (const char* first : {"41", "81", "7f", "bf"}) {
+        SCOPED_TRACE(first);
+        const int length = std::stoi(first, nullptr, 16);
+        const std::string name = first + ToHex(std::string(static_cast<size_t>(length), 'r')) + "00";
+        TclDnsMessage message;
+        Parse(message, FromHex("0000 8180 0000 0001 0000 0000" + name +
+                               "0001 0001 00000000 0004 0a000001"));
+        EXPECT_FALSE(message.IsSound);
+        EXPECT_EQ(message.Answers.GetCount(), 0u);
+    }
+    // The longest label there is still reads.
+    const std::string bytes = "3f" + ToHex(std::string(63, 'r')) + "00";
+    const std::string wire = FromHex(bytes);
+    ByteReader reader(reinterpret_cast<const uint8_t*>(wire.data()), wire.size());
+    EXPECT_EQ(TclDnsRecord::ReadDomainName(reader), std::string(63, 'r'));
+    EXPECT_EQ(reader.Pos(), 65u);
+}
+
 TEST(DnsParse, NamesAndMessagesHaveTheirLimits) {
     // 513 bytes: too long however well formed; eleven: no header.
     std::string big = FromHex("0000 8000 0000 0000 0000 0000");

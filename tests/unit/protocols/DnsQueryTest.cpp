@@ -15,6 +15,7 @@ namespace {
 using standin::FakeWindows;
 using testing::DnsmasqServer;
 using testing::FromHex;
+using testing::ReplyFrom;
 using testing::ScriptedUdpServer;
 using testing::ToHex;
 
@@ -273,6 +274,60 @@ TEST_F(DnsQueryWithScriptedServer, AnEmptyDatagramBeforeTheReplyIsPassedOver) {
     const auto host = Lookup(server);
     ASSERT_TRUE(host);
     EXPECT_EQ(host->IPAddress, "127.0.0.1");
+}
+
+// The query's ID with its low bit turned over.
+std::string OtherId(std::string reply) {
+    reply[1] = static_cast<char>(reply[1] ^ 1);
+    return reply;
+}
+
+TEST_F(DnsQueryWithScriptedServer, RepliesWithAnotherIdArePassedOverForTheRightOne) {
+    ScriptedUdpServer server([](const std::string& query) {
+        const std::string forged =
+            Reply(query, "8180", "0001 0000 0000", "c00c 0001 0001 00000000 0004 7f000042");
+        return std::vector<std::string>{
+            OtherId(forged), "\x01", OtherId(Reply(query, "8183", "0000 0000 0000")),
+            Reply(query, "8180", "0001 0000 0000", "c00c 0001 0001 00000000 0004 7f000001")};
+    });
+    const auto host = Lookup(server);
+    ASSERT_TRUE(host);
+    EXPECT_EQ(host->IPAddress, "127.0.0.1");
+    EXPECT_EQ(dns_.Hosts.size(), 1u);
+    EXPECT_EQ(server.Queries(), 1);
+}
+
+TEST_F(DnsQueryWithScriptedServer, OnlyOtherIdsTimeOutAsSilenceDoes) {
+    // One forged reply, then a flood of them: neither answers, and the flood
+    // does not keep the read going past its bound.
+    for (const size_t count : {size_t{1}, size_t{40}}) {
+        SCOPED_TRACE(count);
+        ScriptedUdpServer server([count](const std::string& query) {
+            return std::vector<std::string>(
+                count, OtherId(Reply(query, "8180", "0001 0000 0000",
+                                     "c00c 0001 0001 00000000 0004 7f000042")));
+        });
+        ExpectError<EclSocketError>([&] { Lookup(server); }, "Timeout error occured", -1);
+        EXPECT_TRUE(dns_.Hosts.empty());
+    }
+}
+
+TEST_F(DnsQueryWithScriptedServer, TheConnectedSocketTakesRepliesOnlyFromTheServer) {
+    // The right reply, but from another port or another address: the
+    // kernel drops it before the client sees it, so the lookup times out.
+    const auto answer = [](const std::string& query) {
+        return std::vector<std::string>{
+            Reply(query, "8180", "0001 0000 0000", "c00c 0001 0001 00000000 0004 7f000042")};
+    };
+    for (const ReplyFrom from : {ReplyFrom::AnotherPort, ReplyFrom::AnotherAddress}) {
+        SCOPED_TRACE(static_cast<int>(from));
+        ScriptedUdpServer server(answer, from);
+        ExpectError<EclSocketError>([&] { Lookup(server); }, "Timeout error occured", -1);
+        EXPECT_EQ(server.Queries(), 1);
+    }
+    ScriptedUdpServer server(answer, ReplyFrom::ThisSocket);
+    ASSERT_TRUE(Lookup(server));
+    EXPECT_EQ(dns_.Hosts.front().IPAddress, "127.0.0.66");
 }
 
 TEST_F(DnsQueryWithScriptedServer, MalformedRepliesEndInTheDatagramError) {

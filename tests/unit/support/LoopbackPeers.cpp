@@ -93,13 +93,23 @@ DnsmasqServer::DnsmasqServer()
     }
 }
 
-ScriptedUdpServer::ScriptedUdpServer(Script script) {
+ScriptedUdpServer::ScriptedUdpServer(Script script, ReplyFrom from) {
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     socklen_t length = sizeof address;
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
+    replyFd_ = fd_;
+    if (from != ReplyFrom::ThisSocket) {
+        replyFd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in source = Loopback(0);
+        if (from == ReplyFrom::AnotherAddress) {
+            source.sin_port = htons(port_);
+            source.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+        }
+        ::bind(replyFd_, reinterpret_cast<const sockaddr*>(&source), sizeof source);
+    }
     thread_ = std::thread([this, script = std::move(script)] {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!stop_ && std::chrono::steady_clock::now() < end) {
@@ -113,7 +123,7 @@ ScriptedUdpServer::ScriptedUdpServer(Script script) {
             if (count < 0) continue;
             ++queries_;
             for (const auto& reply : script(std::string(buffer, static_cast<size_t>(count)))) {
-                ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                ::sendto(replyFd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
                          fromLength);
             }
         }
@@ -123,6 +133,7 @@ ScriptedUdpServer::ScriptedUdpServer(Script script) {
 ScriptedUdpServer::~ScriptedUdpServer() {
     stop_ = true;
     thread_.join();
+    if (replyFd_ != fd_) ::close(replyFd_);
     ::close(fd_);
 }
 

@@ -45,13 +45,17 @@ private:
     bool ready_ = false;
 };
 
+// Where a scripted server's replies leave from: its own socket, another port
+// of 127.0.0.1, or its own port on another loopback address (127.0.0.2).
+enum class ReplyFrom { ThisSocket, AnotherPort, AnotherAddress };
+
 // A UDP server thread on 127.0.0.1 that answers each datagram with the
 // datagrams its script returns (none: silence). Stops within 50 ms of
 // destruction, and by itself after 30 s.
 class ScriptedUdpServer {
 public:
     using Script = std::function<std::vector<std::string>(const std::string& query)>;
-    explicit ScriptedUdpServer(Script script);
+    explicit ScriptedUdpServer(Script script, ReplyFrom from = ReplyFrom::ThisSocket);
     ~ScriptedUdpServer();
     ScriptedUdpServer(const ScriptedUdpServer&) = delete;
     ScriptedUdpServer& operator=(const ScriptedUdpServer&) = delete;
@@ -60,6 +64,7 @@ public:
 
 private:
     int fd_ = -1;
+    int replyFd_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> queries_{0};
