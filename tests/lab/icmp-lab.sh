@@ -6,6 +6,7 @@
 #   10.203.0.0/24  unreachable  (destination unreachable, host)
 # Usage: icmp-lab.sh up NAME | down NAME   (namespaces NAME-c and NAME-r)
 set -eu
+. "$(dirname "$0")/namespace-pair.sh"
 action=$1
 name=$2
 client=$name-c
@@ -13,15 +14,7 @@ router=$name-r
 
 case $action in
 up)
-    ip netns add "$client"
-    ip netns add "$router"
-    ip -n "$client" link add veth0 type veth peer name veth1 netns "$router"
-    ip -n "$client" link set lo up
-    ip -n "$router" link set lo up
-    ip -n "$client" addr add 10.200.0.2/24 dev veth0
-    ip -n "$router" addr add 10.200.0.1/24 dev veth1
-    ip -n "$client" link set veth0 up
-    ip -n "$router" link set veth1 up
+    namespace_pair "$client" "$router" 10.200.0.2/24 10.200.0.1/24
     ip -n "$client" route add default via 10.200.0.1
     ip netns exec "$router" sysctl -qw net.ipv4.ip_forward=1
     ip netns exec "$router" sysctl -qw net.ipv4.icmp_ratelimit=0

@@ -6,6 +6,17 @@
 
 namespace plover::testing {
 
+// count lines of width bytes each, CR LF included: a log of a known size.
+inline std::string Lines(int count, size_t width) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        std::string line = "line " + std::to_string(i) + " ";
+        line.resize(width - 2, 'x');
+        text += line + "\r\n";
+    }
+    return text;
+}
+
 // The lines of a diagnostic log text without their "[timestamp] " prefix,
 // that is "message detail" as the program wrote them.
 inline std::vector<std::string> LogLinesOf(const std::string& text) {

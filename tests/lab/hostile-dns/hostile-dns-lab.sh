@@ -30,16 +30,9 @@ trap cleanup EXIT
 
 mapfile -t kinds < <(python3 "$here/responder.py" --describe | cut -f1)
 
-ip netns add "$client"
-ip netns add "$peer"
-ip -n "$client" link add veth0 type veth peer name veth1 netns "$peer"
-ip -n "$client" link set lo up
-ip -n "$peer" link set lo up
-ip -n "$client" addr add 10.78.0.2/24 dev veth0
-ip -n "$peer" addr add 10.78.0.1/24 dev veth1
+. "$here/../namespace-pair.sh"
+namespace_pair "$client" "$peer" 10.78.0.2/24 10.78.0.1/24
 ip -n "$peer" addr add 10.78.0.200/24 dev veth1
-ip -n "$client" link set veth0 up
-ip -n "$peer" link set veth1 up
 
 servers=()
 for i in "${!kinds[@]}"; do

@@ -25,15 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ip netns add "$client"
-ip netns add "$server"
-ip -n "$client" link add veth0 type veth peer name veth1 netns "$server"
-ip -n "$client" link set lo up
-ip -n "$server" link set lo up
-ip -n "$client" addr add 10.88.0.2/24 dev veth0
-ip -n "$server" addr add 10.88.0.1/24 dev veth1
-ip -n "$client" link set veth0 up
-ip -n "$server" link set veth1 up
+. "$here/../namespace-pair.sh"
+namespace_pair "$client" "$server" 10.88.0.2/24 10.88.0.1/24
 
 # Longer than the test's own bound, so the server is there for all of it.
 ip netns exec "$server" python3 "$here/hostile-web.py" 10.88.0.1 80 200 &

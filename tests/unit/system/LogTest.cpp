@@ -2,9 +2,12 @@
 
 #include "system/Log.h"
 #include "tests/standin/FakeWindows.h"
+#include "tests/support/LogLines.h"
 
 namespace plover {
 namespace {
+
+using plover::testing::Lines;
 
 using standin::FakeWindows;
 
@@ -68,16 +71,6 @@ TEST(WriteLog, NoTemporaryFolderLosesTheLineWithoutError) {
     WriteLog(machine.Os(), "message", "detail");
     EXPECT_FALSE(machine.files.HasFile(machine.LogPath()));
     EXPECT_EQ(machine.debug.Outputs(), (std::vector<std::string>{"message", "detail"}));
-}
-
-std::string Lines(int count, size_t width) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = "line " + std::to_string(i) + " ";
-        line.resize(width - 2, 'x');
-        text += line + "\r\n";
-    }
-    return text;
 }
 
 TEST(WriteLog, AFileOfExactlyTheLimitIsNotCut) {

@@ -5,24 +5,16 @@
 
 #include "system/Log.h"
 #include "tests/standin/FakeWindows.h"
+#include "tests/support/LogLines.h"
 
 namespace plover {
 namespace {
 
+using plover::testing::Lines;
+
 using standin::FakeWindows;
 
 constexpr const char* Stamp = "[12/8/2026 4:05:27 AM] ";
-
-// count lines of width bytes each, CR LF included.
-std::string Lines(int count, size_t width) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = "line " + std::to_string(i) + " ";
-        line.resize(width - 2, 'x');
-        text += line + "\r\n";
-    }
-    return text;
-}
 
 // The record at 300,001 bytes, and what the cut leaves of it.
 const std::string OverLimit = Lines(3000, 100) + "z";

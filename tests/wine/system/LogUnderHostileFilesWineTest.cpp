@@ -20,6 +20,8 @@
 namespace plover {
 namespace {
 
+using plover::testing::Lines;
+
 constexpr const char* HoldVariable = "PLOVER_HOLD_FILE";
 
 bool Exists(const std::string& path) {
@@ -50,16 +52,6 @@ size_t WriteSome(const std::string& path, const std::string& text, DWORD disposi
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
     return written;
-}
-
-std::string Lines(int count, size_t width) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = "line " + std::to_string(i) + " ";
-        line.resize(width - 2, 'x');
-        text += line + "\r\n";
-    }
-    return text;
 }
 
 // The other process of the held-log test: this same program, started with
