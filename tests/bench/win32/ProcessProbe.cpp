@@ -2,6 +2,11 @@
 // Windows tool would.
 //   plover_process_probe.exe memory EXE   the working set of the running EXE:
 //                                         "working_set_kib=N peak_kib=N"
+//   plover_process_probe.exe counts EXE   the working set, the open handles and
+//                                         the threads of the running EXE:
+//                                         "working_set_kib=N peak_kib=N handles=N
+//                                         threads=N" (handles=unknown where the
+//                                         system cannot tell)
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -43,20 +48,54 @@ std::vector<DWORD> ProcessesNamed(const std::string& exe) {
     return found;
 }
 
-int Memory(DWORD id) {
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+// Prints "working_set_kib=N peak_kib=N" without a line end.
+bool PrintMemory(HANDLE process, DWORD id) {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    if (!process ||
-        !GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                               sizeof counters)) {
         std::fprintf(stderr, "no memory counters for process %lu (error %lu)\n",
                      static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
-        return 1;
+        return false;
     }
-    std::printf("working_set_kib=%llu peak_kib=%llu\n",
+    std::printf("working_set_kib=%llu peak_kib=%llu",
                 static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
                 static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024));
+    return true;
+}
+
+int Memory(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process || !PrintMemory(process.get(), id)) return 1;
+    std::printf("\n");
+    return 0;
+}
+
+// The threads the system lists for the process, or -1 without a list.
+long ThreadsOf(DWORD id) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return -1;
+    long count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == id) ++count;
+    }
+    return count;
+}
+
+int Counts(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process || !PrintMemory(process.get(), id)) return 1;
+    // A count of 0 is no answer: every running process holds some handle.
+    DWORD handles = 0;
+    if (GetProcessHandleCount(process.get(), &handles) && handles > 0) {
+        std::printf(" handles=%lu", static_cast<unsigned long>(handles));
+    } else {
+        std::printf(" handles=unknown");
+    }
+    std::printf(" threads=%ld\n", ThreadsOf(id));
     return 0;
 }
 
@@ -80,7 +119,7 @@ int Close(DWORD id) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s memory|close EXE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s memory|counts|close EXE\n", argv[0]);
         return 2;
     }
     const std::string command = argv[1];
@@ -90,6 +129,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "memory") return Memory(processes.front());
+    if (command == "counts") return Counts(processes.front());
     if (command == "close") return Close(processes.front());
     std::fprintf(stderr, "no command '%s'\n", command.c_str());
     return 2;
