@@ -7,6 +7,9 @@
 //                                         "working_set_kib=N peak_kib=N handles=N
 //                                         threads=N" (handles=unknown where the
 //                                         system cannot tell)
+// Wine 8.0 answers GetProcessHandleCount with 0; its system handle table
+// (the wineserver's list of every process's handles) does tell, so the
+// handles are counted there when the process's own count says nothing.
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -14,6 +17,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -85,13 +90,64 @@ long ThreadsOf(DWORD id) {
     return count;
 }
 
+// The system handle table as NtQuerySystemInformation(SystemHandleInformation)
+// returns it; the entry layout is the documented one.
+struct HandleEntry {
+    USHORT processId;
+    USHORT creatorBackTraceIndex;
+    UCHAR objectTypeIndex;
+    UCHAR handleAttributes;
+    USHORT handleValue;
+    PVOID object;
+    ULONG grantedAccess;
+};
+struct HandleTable {
+    ULONG count;
+    HandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+
+// The handles the system table lists for the process, or -1 without a table.
+long HandlesInSystemTable(DWORD id) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
+                       : nullptr;
+    if (!query) return -1;
+    std::vector<unsigned char> buffer(1 << 16);
+    // The table grows while it is read; a few tries with a bigger buffer.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                            &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status < 0) return -1;
+        const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+        const size_t fits = (buffer.size() - offsetof(HandleTable, entries)) / sizeof(HandleEntry);
+        long count = 0;
+        for (size_t i = 0; i < table->count && i < fits; ++i) {
+            if (table->entries[i].processId == static_cast<USHORT>(id)) ++count;
+        }
+        return count;
+    }
+    return -1;
+}
+
 int Counts(DWORD id) {
     Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
     if (!process || !PrintMemory(process.get(), id)) return 1;
     // A count of 0 is no answer: every running process holds some handle.
     DWORD handles = 0;
+    const long listed = HandlesInSystemTable(id);
     if (GetProcessHandleCount(process.get(), &handles) && handles > 0) {
-        std::printf(" handles=%lu", static_cast<unsigned long>(handles));
+        std::printf(" handles=%lu handles_from=process", static_cast<unsigned long>(handles));
+    } else if (listed > 0) {
+        std::printf(" handles=%ld handles_from=system-table", listed);
     } else {
         std::printf(" handles=unknown");
     }

@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Tests of the soak's judgement (soak-figures.py) on recorded samples: the
+noise rule for memory and handles, the log cut, threads left behind and
+the panels. Run by ctest in the native build."""
+import importlib.util
+import os
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+spec = importlib.util.spec_from_file_location("soak_figures", os.path.join(HERE, "soak-figures.py"))
+figures = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(figures)
+
+HEADER = ("run,fault,expected,panel,seconds,working_set_kib,rss_kib,anonymous_kib,handles,fds,"
+          "threads,linux_threads,log_bytes,longest_line")
+
+
+def recorded(runs=12, working_set=lambda run: 30_000 + (run % 3) * 100, handles=lambda run: 140,
+             threads=lambda run: 3, log=lambda run: 299_000 - 150_000 * (run >= 1) + 3_000 * run,
+             panel=lambda run, expected: expected):
+    """Rows as the session writes them; each figure a function of the run."""
+    lines = [HEADER]
+    for run in range(runs + 1):
+        fault = "idle" if run == 0 else ("isp-down" if run == 3 else "healthy")
+        expected = "welcome" if run == 0 else ("support" if fault == "isp-down" else "success")
+        lines.append(",".join(str(v) for v in (
+            run, fault, expected, panel(run, expected), 14, working_set(run), working_set(run) + 2000,
+            working_set(run) // 3, handles(run), 40, threads(run), threads(run) + 1, log(run), 120)))
+    with tempfile.NamedTemporaryFile("w", suffix=".csv", delete=False) as f:
+        f.write("\n".join(lines) + "\n")
+    try:
+        return figures.read_rows(f.name)
+    finally:
+        os.unlink(f.name)
+
+
+def verdict(rows, rule):
+    return next((ok, text) for name, ok, text in figures.judge(rows) if name == rule)
+
+
+class NoiseRule(unittest.TestCase):
+    def test_memory_that_wanders_within_the_spread_of_runs_5_to_10_passes(self):
+        rows = recorded(runs=50)
+        ok, text = verdict(rows, figures.LABELS["working_set_kib"])
+        self.assertTrue(ok, text)
+        self.assertIn("noise 256", text)  # spread 200 is below the floor
+
+    def test_a_leak_of_a_few_kib_a_run_fails_after_fifty_runs(self):
+        rows = recorded(runs=50, working_set=lambda run: 30_000 + 20 * run)
+        ok, text = verdict(rows, figures.LABELS["working_set_kib"])
+        self.assertFalse(ok, text)
+        self.assertIn("+900", text)
+
+    def test_a_noisy_window_widens_the_noise_and_shrinking_memory_passes(self):
+        noisy = recorded(runs=50, working_set=lambda run: 30_000 + (2_000 if run == 7 else 0) + 30 * (run > 10))
+        self.assertTrue(verdict(noisy, figures.LABELS["working_set_kib"])[0])
+        shrinking = recorded(runs=50, working_set=lambda run: 40_000 - 100 * run)
+        self.assertTrue(verdict(shrinking, figures.LABELS["working_set_kib"])[0])
+
+    def test_one_handle_more_per_run_fails_and_without_wine_counts_the_descriptors_judge(self):
+        rows = recorded(runs=20, handles=lambda run: 140 + run)
+        self.assertFalse(verdict(rows, figures.LABELS["handles"])[0])
+        unknown = recorded(runs=20, handles=lambda run: "unknown")
+        self.assertEqual(figures.handle_figure(unknown), "fds")
+        ok, text = verdict(unknown, figures.LABELS["fds"])
+        self.assertTrue(ok, text)
+        self.assertIn("Linux descriptors stand in", text)
+
+
+class LogCut(unittest.TestCase):
+    def test_the_cut_shows_as_a_sample_smaller_than_the_one_before(self):
+        cuts, over = figures.log_cuts(recorded())
+        self.assertEqual(cuts, [1])
+        self.assertEqual(over, [])
+
+    def test_a_log_that_only_grows_fails_and_one_past_the_limit_plus_a_line_fails(self):
+        growing = recorded(log=lambda run: 100_000 + 3_000 * run)
+        self.assertFalse(verdict(growing, "log cut and bounded")[0])
+        # 300,000 bytes and the crossing line (120) are allowed, one byte more is not.
+        over = recorded(log=lambda run: {0: 299_000, 1: 150_000, 2: 300_120, 3: 300_121}.get(run, 300_121))
+        self.assertEqual(figures.log_cuts(over)[1][:1], [3])
+        self.assertFalse(verdict(over, "log cut and bounded")[0])
+
+
+class ThreadsAndPanels(unittest.TestCase):
+    def test_a_thread_left_after_a_run_is_named_by_its_run(self):
+        ok, text = verdict(recorded(threads=lambda run: 4 if run == 6 else 3), "threads back to idle")
+        self.assertFalse(ok)
+        self.assertIn("[6]", text)
+        self.assertTrue(verdict(recorded(), "threads back to idle")[0])
+
+    def test_a_run_on_the_wrong_panel_fails_and_the_whole_soak_with_it(self):
+        rows = recorded(panel=lambda run, expected: "unknown" if run == 3 else expected)
+        ok, text = verdict(rows, "expected panels")
+        self.assertFalse(ok)
+        self.assertIn("run 3 (isp-down) showed unknown, not support", text)
+        self.assertFalse(figures.table(rows, figures.judge(rows))[1])
+        self.assertTrue(figures.table(recorded(), figures.judge(recorded()))[1])
+
+
+if __name__ == "__main__":
+    unittest.main()
