@@ -163,6 +163,23 @@ def table(rows, verdicts):
     return "\n".join(lines), passed
 
 
+def handle_kinds(path):
+    """TYPE -> count from a handle-types file ("TYPE COUNT" lines)."""
+    kinds = {}
+    with open(path) as f:
+        for line in f:
+            kind, _, count = line.rstrip("\n").rpartition(" ")
+            if kind and count.isdigit():
+                kinds[kind] = int(count)
+    return kinds
+
+
+def kinds_changed(before, after):
+    """The kinds of handle whose count differs, as "Kind +n" texts."""
+    return [f"{kind} {after.get(kind, 0) - before.get(kind, 0):+d}"
+            for kind in sorted(set(before) | set(after)) if after.get(kind, 0) != before.get(kind, 0)]
+
+
 def main(argv):
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -173,6 +190,12 @@ def main(argv):
     closed = os.path.exists(closed_file) and open(closed_file).read().strip() == "closed=yes"
     text, passed = table(rows, judge(rows, closed))
     print(text)
+    last_run = max((row["run"] for row in rows), default=0)
+    kinds = [os.path.join(out, f"handle-types-{run:02d}.txt") for run in (BASELINE_RUN, last_run)]
+    if all(os.path.exists(path) for path in kinds):
+        changed = kinds_changed(*(handle_kinds(path) for path in kinds))
+        print(f"handles by kind, run {last_run} against run {BASELINE_RUN}: "
+              + (", ".join(changed) if changed else "the same"))
     print(f"per-run figures: {os.path.join(out, 'runs.csv')}")
     return 0 if passed else 1
 

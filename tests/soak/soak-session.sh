@@ -127,6 +127,13 @@ linux_threads() { ls "/proc/$linux_pid/task" 2>/dev/null | wc -l; }
 status_kib() { awk -v f="$1:" '$1 == f {print $2}' "/proc/$linux_pid/status" 2>/dev/null; }
 probe_figure() { sed -n "s/.*$1=\([0-9a-z]*\).*/\1/p" <<<"$2"; }
 
+# handle_types RUN: what the handles stand for, one "TYPE COUNT" a line in
+# OUT/handle-types-NN.txt, so that a growing count shows its kind.
+handle_types() {
+    timeout 60 "$driver_wine" "$probe_exe" handle-types PloverTool.exe 2>/dev/null | tr -d '\r' \
+        >"$out/$(printf 'handle-types-%02d' "$1").txt"
+}
+
 idle_linux_threads=
 # sample RUN FAULT EXPECTED PANEL SECONDS: one row of runs.csv.
 sample() {
@@ -172,6 +179,7 @@ panel=$(judge_panel "$out/run-00.png")
 idle_linux_threads=$(linux_threads)
 say "welcome screen ($panel), Linux process $linux_pid"
 sample 0 idle welcome "$panel" 0
+handle_types 0
 
 for run in $(seq "$runs"); do
     fault=$(fault_of "$run")
@@ -195,6 +203,7 @@ for run in $(seq "$runs"); do
     panel=$(judge_panel "$out/$(printf 'run-%02d' "$run").png")
     say "run $run/$runs $fault: $panel in $(($(date +%s) - started)) s"
     sample "$run" "$fault" "$expected" "$panel" $(($(date +%s) - started)) >/dev/null
+    [ "$run" -eq 5 ] || [ "$run" -eq "$runs" ] && handle_types "$run"
 done
 
 # The lab as it was, then Close: the program must still end cleanly.

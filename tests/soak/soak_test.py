@@ -99,5 +99,17 @@ class ThreadsAndPanels(unittest.TestCase):
         self.assertTrue(figures.table(recorded(), figures.judge(recorded()))[1])
 
 
+class HandleKinds(unittest.TestCase):
+    def test_the_kinds_whose_count_changed_are_named_with_the_difference(self):
+        with tempfile.TemporaryDirectory() as folder:
+            before, after = (os.path.join(folder, name) for name in ("05", "50"))
+            with open(before, "w") as f:
+                f.write("File 4\nKey 13\nEvent 2\n")
+            with open(after, "w") as f:
+                f.write("File 4\nKey 21\nSemaphore 1\n")
+            self.assertEqual(figures.kinds_changed(figures.handle_kinds(before), figures.handle_kinds(after)),
+                             ["Event -2", "Key +8", "Semaphore +1"])
+
+
 if __name__ == "__main__":
     unittest.main()

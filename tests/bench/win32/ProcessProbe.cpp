@@ -10,6 +10,9 @@
 // Wine 8.0 answers GetProcessHandleCount with 0; its system handle table
 // (the wineserver's list of every process's handles) does tell, so the
 // handles are counted there when the process's own count says nothing.
+//   plover_process_probe.exe handle-types EXE
+//                                         "TYPE N" for each kind of object the
+//                                         EXE holds handles to
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -20,6 +23,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -109,13 +113,14 @@ using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 
-// The handles the system table lists for the process, or -1 without a table.
-long HandlesInSystemTable(DWORD id) {
+// The values of the handles the system table lists for the process; false
+// without a table.
+bool HandlesInSystemTable(DWORD id, std::vector<USHORT>& values) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(
                              reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
                        : nullptr;
-    if (!query) return -1;
+    if (!query) return false;
     std::vector<unsigned char> buffer(1 << 16);
     // The table grows while it is read; a few tries with a bigger buffer.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -126,16 +131,63 @@ long HandlesInSystemTable(DWORD id) {
             buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
             continue;
         }
-        if (status < 0) return -1;
+        if (status < 0) return false;
         const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
         const size_t fits = (buffer.size() - offsetof(HandleTable, entries)) / sizeof(HandleEntry);
-        long count = 0;
+        values.clear();
         for (size_t i = 0; i < table->count && i < fits; ++i) {
-            if (table->entries[i].processId == static_cast<USHORT>(id)) ++count;
+            if (table->entries[i].processId == static_cast<USHORT>(id)) {
+                values.push_back(table->entries[i].handleValue);
+            }
         }
-        return count;
+        return true;
     }
-    return -1;
+    return false;
+}
+
+// What kind of object a handle of another process stands for: a copy of
+// it in this process, asked with NtQueryObject(ObjectTypeInformation).
+using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kObjectTypeInformation = 2;
+struct CountedText {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+};
+
+std::string TypeOf(HANDLE process, USHORT value, QueryObject query) {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
+                         GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return "(not copied)";
+    }
+    Handle owned(copy);
+    alignas(8) unsigned char buffer[1024];
+    ULONG length = 0;
+    if (!query || query(owned.get(), kObjectTypeInformation, buffer, sizeof buffer, &length) < 0) {
+        return "(no type)";
+    }
+    const auto* name = reinterpret_cast<const CountedText*>(buffer);
+    std::string text;
+    for (USHORT i = 0; name->buffer && i < name->length / 2; ++i) {
+        text += static_cast<char>(name->buffer[i] < 128 ? name->buffer[i] : '?');
+    }
+    return text.empty() ? "(no type)" : text;
+}
+
+// "TYPE COUNT" lines, one per kind of object the process holds handles to.
+int HandleTypes(DWORD id) {
+    std::vector<USHORT> values;
+    Handle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
+    if (!process || !HandlesInSystemTable(id, values)) return 1;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<QueryObject>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")))
+                       : nullptr;
+    std::map<std::string, int> counts;
+    for (USHORT value : values) ++counts[TypeOf(process.get(), value, query)];
+    for (const auto& [type, count] : counts) std::printf("%s %d\n", type.c_str(), count);
+    return 0;
 }
 
 int Counts(DWORD id) {
@@ -143,11 +195,11 @@ int Counts(DWORD id) {
     if (!process || !PrintMemory(process.get(), id)) return 1;
     // A count of 0 is no answer: every running process holds some handle.
     DWORD handles = 0;
-    const long listed = HandlesInSystemTable(id);
+    std::vector<USHORT> listed;
     if (GetProcessHandleCount(process.get(), &handles) && handles > 0) {
         std::printf(" handles=%lu handles_from=process", static_cast<unsigned long>(handles));
-    } else if (listed > 0) {
-        std::printf(" handles=%ld handles_from=system-table", listed);
+    } else if (HandlesInSystemTable(id, listed) && !listed.empty()) {
+        std::printf(" handles=%zu handles_from=system-table", listed.size());
     } else {
         std::printf(" handles=unknown");
     }
@@ -175,7 +227,7 @@ int Close(DWORD id) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s memory|counts|close EXE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s memory|counts|handle-types|close EXE\n", argv[0]);
         return 2;
     }
     const std::string command = argv[1];
@@ -186,6 +238,7 @@ int main(int argc, char** argv) {
     }
     if (command == "memory") return Memory(processes.front());
     if (command == "counts") return Counts(processes.front());
+    if (command == "handle-types") return HandleTypes(processes.front());
     if (command == "close") return Close(processes.front());
     std::fprintf(stderr, "no command '%s'\n", command.c_str());
     return 2;
