@@ -4,7 +4,8 @@
 # log filled near its size limit beforehand, then RUNS runs on it, one after
 # another, with the lab's faults injected and removed between runs. After
 # each run (and once at the welcome screen before the first) one row of the
-# process's figures goes to OUT/runs.csv.
+# process's figures goes to OUT/runs.csv, and the kinds of its handles to
+# OUT/handle-types-NN.txt.
 #
 #   soak-session.sh RUNS OUT      (environment: WINEPREFIX, LAB_RUN, LAB_PC,
 #                                  LAB_NET, LAB_T0, LAB_REFERENCES)
@@ -127,8 +128,9 @@ linux_threads() { ls "/proc/$linux_pid/task" 2>/dev/null | wc -l; }
 status_kib() { awk -v f="$1:" '$1 == f {print $2}' "/proc/$linux_pid/status" 2>/dev/null; }
 probe_figure() { sed -n "s/.*$1=\([0-9a-z]*\).*/\1/p" <<<"$2"; }
 
-# handle_types RUN: what the handles stand for, one "TYPE COUNT" a line in
-# OUT/handle-types-NN.txt, so that a growing count shows its kind.
+# handle_types RUN: what the handles stand for, one "KIND COUNT" a line in
+# OUT/handle-types-NN.txt, so that a growing count shows its kind (and
+# Wine's own leaks are told from the program's).
 handle_types() {
     timeout 60 "$driver_wine" "$probe_exe" handle-types PloverTool.exe 2>/dev/null | tr -d '\r' \
         >"$out/$(printf 'handle-types-%02d' "$1").txt"
@@ -155,6 +157,7 @@ sample() {
         "$(probe_figure working_set_kib "$counts")" "$(status_kib VmRSS)" "$(status_kib RssAnon)" \
         "$(probe_figure handles "$counts")" "$(ls "/proc/$linux_pid/fd" 2>/dev/null | wc -l)" \
         "$(probe_figure threads "$counts")" "$(linux_threads)" "$size" "$longest" >>"$csv"
+    handle_types "$1"
     tail -1 "$csv"
 }
 
@@ -179,7 +182,6 @@ panel=$(judge_panel "$out/run-00.png")
 idle_linux_threads=$(linux_threads)
 say "welcome screen ($panel), Linux process $linux_pid"
 sample 0 idle welcome "$panel" 0
-handle_types 0
 
 for run in $(seq "$runs"); do
     fault=$(fault_of "$run")
@@ -203,7 +205,6 @@ for run in $(seq "$runs"); do
     panel=$(judge_panel "$out/$(printf 'run-%02d' "$run").png")
     say "run $run/$runs $fault: $panel in $(($(date +%s) - started)) s"
     sample "$run" "$fault" "$expected" "$panel" $(($(date +%s) - started)) >/dev/null
-    [ "$run" -eq 5 ] || [ "$run" -eq "$runs" ] && handle_types "$run"
 done
 
 # The lab as it was, then Close: the program must still end cleanly.

@@ -99,7 +99,35 @@ class ThreadsAndPanels(unittest.TestCase):
         self.assertTrue(figures.table(recorded(), figures.judge(recorded()))[1])
 
 
+WINE_KEY = next(iter(figures.WINE_LEAKS))
+
+
+def judged_with_kinds(kinds_of_run, runs=20):
+    """The verdict on handles when each run's kinds are KINDS_OF_RUN(run)
+    and the total is their sum, as the session records them."""
+    with tempfile.TemporaryDirectory() as out:
+        for run in range(runs + 1):
+            with open(os.path.join(out, f"handle-types-{run:02d}.txt"), "w") as f:
+                f.writelines(f"{kind} {count}\n" for kind, count in kinds_of_run(run).items())
+        rows = recorded(runs=runs, handles=lambda run: sum(kinds_of_run(run).values()))
+        rows = figures.add_handle_kinds(rows, out)
+        return verdict(rows, figures.LABELS["own_handles"])
+
+
 class HandleKinds(unittest.TestCase):
+    def test_what_wine_leaks_by_itself_is_shown_apart_and_not_judged(self):
+        ok, text = judged_with_kinds(lambda run: {"File 4": 4, "Key \\REGISTRY\\Machine": 30,
+                                                  WINE_KEY: 6 * (run // 10) + (run % 10 >= 6) * 6})
+        self.assertTrue(ok, text)
+        self.assertIn("Wine leaked +", text)
+
+    def test_a_key_the_program_leaks_counts_whatever_else_wine_leaks(self):
+        ok, text = judged_with_kinds(lambda run: {"Key \\REGISTRY\\Machine\\System": 30 + run,
+                                                  WINE_KEY: 2 * run})
+        self.assertFalse(ok, text)
+        self.assertIn("+15", text)
+
+
     def test_the_kinds_whose_count_changed_are_named_with_the_difference(self):
         with tempfile.TemporaryDirectory() as folder:
             before, after = (os.path.join(folder, name) for name in ("05", "50"))

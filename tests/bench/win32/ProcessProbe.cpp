@@ -11,8 +11,8 @@
 // (the wineserver's list of every process's handles) does tell, so the
 // handles are counted there when the process's own count says nothing.
 //   plover_process_probe.exe handle-types EXE
-//                                         "TYPE N" for each kind of object the
-//                                         EXE holds handles to
+//                                         "KIND N" for each kind of object the
+//                                         EXE holds handles to (a key with its path)
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -148,6 +148,7 @@ bool HandlesInSystemTable(DWORD id, std::vector<USHORT>& values) {
 // What kind of object a handle of another process stands for: a copy of
 // it in this process, asked with NtQueryObject(ObjectTypeInformation).
 using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kObjectNameInformation = 1;
 constexpr ULONG kObjectTypeInformation = 2;
 struct CountedText {
     USHORT length;
@@ -155,27 +156,40 @@ struct CountedText {
     PWSTR buffer;
 };
 
-std::string TypeOf(HANDLE process, USHORT value, QueryObject query) {
+std::string TextOf(const unsigned char* buffer) {
+    const auto* name = reinterpret_cast<const CountedText*>(buffer);
+    std::string text;
+    for (USHORT i = 0; name->buffer && i < name->length / 2; ++i) {
+        text += static_cast<char>(name->buffer[i] < 128 ? name->buffer[i] : '?');
+    }
+    return text;
+}
+
+// The handle's kind, and for a registry key its path too: a key left open
+// is told by its name. (Other names are not asked: a pipe's may block.)
+std::string KindOf(HANDLE process, USHORT value, QueryObject query) {
     HANDLE copy = nullptr;
     if (!DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
                          GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         return "(not copied)";
     }
     Handle owned(copy);
-    alignas(8) unsigned char buffer[1024];
+    alignas(8) unsigned char buffer[2048];
     ULONG length = 0;
     if (!query || query(owned.get(), kObjectTypeInformation, buffer, sizeof buffer, &length) < 0) {
         return "(no type)";
     }
-    const auto* name = reinterpret_cast<const CountedText*>(buffer);
-    std::string text;
-    for (USHORT i = 0; name->buffer && i < name->length / 2; ++i) {
-        text += static_cast<char>(name->buffer[i] < 128 ? name->buffer[i] : '?');
+    std::string kind = TextOf(buffer);
+    if (kind.empty()) return "(no type)";
+    if (kind == "Key" &&
+        query(owned.get(), kObjectNameInformation, buffer, sizeof buffer, &length) >= 0) {
+        kind += " " + TextOf(buffer);
     }
-    return text.empty() ? "(no type)" : text;
+    return kind;
 }
 
-// "TYPE COUNT" lines, one per kind of object the process holds handles to.
+// "KIND COUNT" lines, one per kind of object the process holds handles to
+// (registry keys one per path).
 int HandleTypes(DWORD id) {
     std::vector<USHORT> values;
     Handle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
@@ -185,7 +199,7 @@ int HandleTypes(DWORD id) {
                              reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")))
                        : nullptr;
     std::map<std::string, int> counts;
-    for (USHORT value : values) ++counts[TypeOf(process.get(), value, query)];
+    for (USHORT value : values) ++counts[KindOf(process.get(), value, query)];
     for (const auto& [type, count] : counts) std::printf("%s %d\n", type.c_str(), count);
     return 0;
 }
