@@ -90,7 +90,10 @@ prepare_run() {
 # --- following a run whose log may be cut under it -------------------------------------
 # The latest "start plover tool" line (with its time stamp, so two runs'
 # differ) and whether an "Exiting thread" followed it. A cut keeps the
-# newer half of the lines, so the latest run's lines survive it.
+# newer half of the lines, so the latest run's lines survive it. Read
+# through a command substitution, not "< <(...)": thousands of process
+# substitutions beside background children once left bash 5.2 waiting for
+# a sleep that had already ended.
 latest_run() {
     LC_ALL=C awk '{sub(/\r$/, "")} /\] start plover tool/ {start = $0; ended = 0}
          /\] Exiting thread/ {ended = 1} END {printf "%d %s\n", ended, start}' "$log" 2>/dev/null
@@ -98,7 +101,7 @@ latest_run() {
 wait_new_run() {            # wait_new_run BEFORE SECONDS: a start other than BEFORE
     local _ ended start
     for _ in $(seq $(($2 * 10))); do
-        read -r ended start < <(latest_run)
+        read -r ended start <<<"$(latest_run)"
         [ -n "$start" ] && [ "$start" != "$1" ] && return 0
         sleep 0.1
     done
@@ -107,7 +110,7 @@ wait_new_run() {            # wait_new_run BEFORE SECONDS: a start other than BE
 wait_run_end() {            # wait_run_end SECONDS
     local _ ended start
     for _ in $(seq $(($1 * 2))); do
-        read -r ended start < <(latest_run)
+        read -r ended start <<<"$(latest_run)"
         [ "$ended" = 1 ] && return 0
         sleep 0.5
     done
@@ -187,7 +190,7 @@ for run in $(seq "$runs"); do
     fault=$(fault_of "$run")
     expected=$(expected_panel "$fault")
     prepare_run "$fault" || say "run $run: the seed registry was not imported"
-    read -r _ before < <(latest_run)
+    read -r _ before <<<"$(latest_run)"
     started=$(date +%s)
     # "Run Test" on the welcome and failure panels, "Try Again" on the
     # success panel (where "Run Test" stands on the welcome screen).
