@@ -68,6 +68,14 @@ class NoiseRule(unittest.TestCase):
         self.assertIn("Linux descriptors stand in", text)
 
 
+    def test_a_soak_too_short_for_its_baseline_fails_rather_than_passes(self):
+        rows = recorded(runs=4)
+        ok, text = verdict(rows, figures.LABELS["working_set_kib"])
+        self.assertFalse(ok)
+        self.assertEqual(text, "no samples")
+        self.assertFalse(verdict(rows, "expected panels")[0])
+
+
 class LogCut(unittest.TestCase):
     def test_the_cut_shows_as_a_sample_smaller_than_the_one_before(self):
         cuts, over = figures.log_cuts(recorded())
@@ -127,6 +135,21 @@ class HandleKinds(unittest.TestCase):
         self.assertFalse(ok, text)
         self.assertIn("+15", text)
 
+
+    def test_a_key_path_with_blanks_is_one_kind(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "kinds")
+            with open(path, "w") as f:
+                f.write("Key \\REGISTRY\\Machine\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones 1\n"
+                        "(no type) 2\n")
+            self.assertEqual(figures.handle_kinds(path), {
+                "Key \\REGISTRY\\Machine\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones": 1,
+                "(no type)": 2})
+
+    def test_without_kinds_the_whole_count_is_judged(self):
+        rows = figures.add_handle_kinds(recorded(runs=12, handles=lambda run: 140 + 3 * run), "/nonexistent")
+        self.assertEqual(figures.handle_figure(rows), "handles")
+        self.assertFalse(verdict(rows, figures.LABELS["handles"])[0])
 
     def test_the_kinds_whose_count_changed_are_named_with_the_difference(self):
         with tempfile.TemporaryDirectory() as folder:
