@@ -15,6 +15,8 @@ runs=$1 out=$2
 scenario=soak
 # shellcheck source=../lab/matrix/session-common.sh
 source "$here/../lab/matrix/session-common.sh"
+# shellcheck source=soak-log.sh
+source "$here/soak-log.sh"
 trap end_session EXIT
 probe_exe='C:\lab\plover_process_probe.exe'
 csv=$out/runs.csv
@@ -88,20 +90,10 @@ prepare_run() {
 }
 
 # --- following a run whose log may be cut under it -------------------------------------
-# The latest "start plover tool" line (with its time stamp, so two runs'
-# differ) and whether an "Exiting thread" followed it. A cut keeps the
-# newer half of the lines, so the latest run's lines survive it. Read
-# through a command substitution, not "< <(...)": thousands of process
-# substitutions beside background children once left bash 5.2 waiting for
-# a sleep that had already ended.
-latest_run() {
-    LC_ALL=C awk '{sub(/\r$/, "")} /\] start plover tool/ {start = $0; ended = 0}
-         /\] Exiting thread/ {ended = 1} END {printf "%d %s\n", ended, start}' "$log" 2>/dev/null
-}
 wait_new_run() {            # wait_new_run BEFORE SECONDS: a start other than BEFORE
     local _ ended start
     for _ in $(seq $(($2 * 10))); do
-        read -r ended start <<<"$(latest_run)"
+        read -r ended start <<<"$(latest_run "$log")"
         [ -n "$start" ] && [ "$start" != "$1" ] && return 0
         sleep 0.1
     done
@@ -110,7 +102,7 @@ wait_new_run() {            # wait_new_run BEFORE SECONDS: a start other than BE
 wait_run_end() {            # wait_run_end SECONDS
     local _ ended start
     for _ in $(seq $(($1 * 2))); do
-        read -r ended start <<<"$(latest_run)"
+        read -r ended start <<<"$(latest_run "$log")"
         [ "$ended" = 1 ] && return 0
         sleep 0.5
     done
@@ -170,11 +162,7 @@ prepare_run healthy || { echo "soak: the seed registry was not imported" >&2; ex
 # The log, filled to just below its limit with lines of an earlier day, so
 # that the first run's lines take it past the limit and the cut runs.
 mkdir -p "$temp"
-LC_ALL=C awk -v limit=$((LOG_LIMIT - 2500)) 'BEGIN {
-    while (size < limit) {
-        line = sprintf("[12/8/2026 4:%02d:%02d AM] earlier run line %d \r\n", n / 60 % 60, n % 60, n)
-        printf "%s", line; size += length(line); n++
-    } }' >"$log"
+fill_log "$log" $((LOG_LIMIT - 2500))
 say "log filled to $(stat -c %s "$log") bytes"
 open_wizard
 find_linux_pid || { echo "soak: no Linux process runs PloverTool.exe" >&2; exit 1; }
@@ -190,7 +178,7 @@ for run in $(seq "$runs"); do
     fault=$(fault_of "$run")
     expected=$(expected_panel "$fault")
     prepare_run "$fault" || say "run $run: the seed registry was not imported"
-    read -r _ before <<<"$(latest_run)"
+    read -r _ before <<<"$(latest_run "$log")"
     started=$(date +%s)
     # "Run Test" on the welcome and failure panels, "Try Again" on the
     # success panel (where "Run Test" stands on the welcome screen).

@@ -4,6 +4,7 @@ noise rule for memory and handles, the log cut, threads left behind and
 the panels. Run by ctest in the native build."""
 import importlib.util
 import os
+import subprocess
 import tempfile
 import unittest
 
@@ -160,6 +161,51 @@ class HandleKinds(unittest.TestCase):
                 f.write("File 4\nKey 21\nSemaphore 1\n")
             self.assertEqual(figures.kinds_changed(figures.handle_kinds(before), figures.handle_kinds(after)),
                              ["Event -2", "Key +8", "Semaphore +1"])
+
+
+def soak_log(function, *args):
+    """A function of soak-log.sh run by bash; its output."""
+    script = f'source "{os.path.join(HERE, "soak-log.sh")}"; {function} "$@"'
+    return subprocess.run(["bash", "-c", script, "soak-log", *args], check=True, capture_output=True,
+                          text=True, timeout=60).stdout
+
+
+class FollowedLog(unittest.TestCase):
+    def run_lines(self, stamp, ended=True):
+        lines = [f"[{stamp}]  ", f"[{stamp}] start plover tool ", f"[{stamp}] Starting thread "]
+        return lines + ([f"[{stamp}] Exiting thread "] if ended else [])
+
+    def latest(self, lines):
+        with tempfile.NamedTemporaryFile("wb", delete=False) as f:
+            f.write("".join(line + "\r\n" for line in lines).encode())
+        try:
+            return soak_log("latest_run", f.name)
+        finally:
+            os.unlink(f.name)
+
+    def test_a_run_is_ended_only_by_an_exiting_thread_after_its_own_start(self):
+        first = self.run_lines("12/9/2026 9:00:01 AM")
+        self.assertEqual(self.latest(first), "1 [12/9/2026 9:00:01 AM] start plover tool \n")
+        second = first + self.run_lines("12/9/2026 9:00:20 AM", ended=False)
+        self.assertEqual(self.latest(second), "0 [12/9/2026 9:00:20 AM] start plover tool \n")
+
+    def test_a_cut_that_took_the_older_runs_leaves_the_latest_one_found(self):
+        # The older half gone, the latest run's start and end kept.
+        kept = self.run_lines("12/9/2026 9:00:20 AM")[1:] + ["[12/9/2026 9:00:40 AM] start plover tool "]
+        self.assertEqual(self.latest(kept), "0 [12/9/2026 9:00:40 AM] start plover tool \n")
+        self.assertEqual(soak_log("latest_run", "/nonexistent"), "0 \n")
+
+    def test_the_filled_log_ends_just_past_the_size_asked_in_whole_crlf_lines(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "PloverToollog")
+            soak_log("fill_log", path, "297500")
+            with open(path, "rb") as f:
+                data = f.read()
+        self.assertGreaterEqual(len(data), 297_500)
+        self.assertLess(len(data), 297_600)
+        self.assertTrue(data.endswith(b" \r\n"))
+        self.assertEqual(data.count(b"\r\n"), data.count(b"\n"))
+        self.assertNotIn(b"start plover tool", data)
 
 
 if __name__ == "__main__":
