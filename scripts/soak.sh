@@ -3,7 +3,7 @@
 # a lab of its own, runs the test RUNS times in a row while the lab breaks
 # and mends the network between runs; after each run the process's memory,
 # handles, threads and the log's size are recorded and judged at the end.
-# Not a test tier; runs as root, in lab namespaces only, and takes about 25
+# Not a test tier; runs as root, in lab namespaces only, and takes about 21
 # minutes with the default 50 runs.
 #
 #   scripts/soak.sh [RUNS]      RUNS from 6 to 200 (default 50)
