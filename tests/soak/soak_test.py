@@ -2,16 +2,15 @@
 """Tests of the soak's judgement (soak-figures.py) on recorded samples: the
 noise rule for memory and handles, the log cut, threads left behind and
 the panels. Run by ctest in the native build."""
-import importlib.util
 import os
+import runpy
 import subprocess
 import tempfile
+import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("soak_figures", os.path.join(HERE, "soak-figures.py"))
-figures = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(figures)
+figures = types.SimpleNamespace(**runpy.run_path(os.path.join(HERE, "soak-figures.py")))
 
 HEADER = ("run,fault,expected,panel,seconds,working_set_kib,rss_kib,anonymous_kib,handles,fds,"
           "threads,linux_threads,log_bytes,longest_line")
