@@ -2,6 +2,17 @@
 // Windows tool would.
 //   plover_process_probe.exe memory EXE   the working set of the running EXE:
 //                                         "working_set_kib=N peak_kib=N"
+//   plover_process_probe.exe counts EXE   the working set, the open handles and
+//                                         the threads of the running EXE:
+//                                         "working_set_kib=N peak_kib=N handles=N
+//                                         threads=N" (handles=unknown where the
+//                                         system cannot tell)
+// Wine 8.0 answers GetProcessHandleCount with 0; its system handle table
+// (the wineserver's list of every process's handles) does tell, so the
+// handles are counted there when the process's own count says nothing.
+//   plover_process_probe.exe handle-types EXE
+//                                         "KIND N" for each kind of object the
+//                                         EXE holds handles to (a key with its path)
 //   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
 //                                         waits up to 10 s for it to end
 #include <windows.h>
@@ -9,7 +20,10 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,20 +57,167 @@ std::vector<DWORD> ProcessesNamed(const std::string& exe) {
     return found;
 }
 
-int Memory(DWORD id) {
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+// Prints "working_set_kib=N peak_kib=N" without a line end.
+bool PrintMemory(HANDLE process, DWORD id) {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    if (!process ||
-        !GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                               sizeof counters)) {
         std::fprintf(stderr, "no memory counters for process %lu (error %lu)\n",
                      static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
-        return 1;
+        return false;
     }
-    std::printf("working_set_kib=%llu peak_kib=%llu\n",
+    std::printf("working_set_kib=%llu peak_kib=%llu",
                 static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
                 static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024));
+    return true;
+}
+
+int Memory(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process || !PrintMemory(process.get(), id)) return 1;
+    std::printf("\n");
+    return 0;
+}
+
+// The threads the system lists for the process, or -1 without a list.
+long ThreadsOf(DWORD id) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return -1;
+    long count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == id) ++count;
+    }
+    return count;
+}
+
+// The system handle table as NtQuerySystemInformation(SystemHandleInformation)
+// returns it; the entry layout is the documented one.
+struct HandleEntry {
+    USHORT processId;
+    USHORT creatorBackTraceIndex;
+    UCHAR objectTypeIndex;
+    UCHAR handleAttributes;
+    USHORT handleValue;
+    PVOID object;
+    ULONG grantedAccess;
+};
+struct HandleTable {
+    ULONG count;
+    HandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+
+// The values of the handles the system table lists for the process; false
+// without a table.
+bool HandlesInSystemTable(DWORD id, std::vector<USHORT>& values) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
+                       : nullptr;
+    if (!query) return false;
+    std::vector<unsigned char> buffer(1 << 16);
+    // The table grows while it is read; a few tries with a bigger buffer.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                            &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status < 0) return false;
+        const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+        const size_t fits = (buffer.size() - offsetof(HandleTable, entries)) / sizeof(HandleEntry);
+        values.clear();
+        for (size_t i = 0; i < table->count && i < fits; ++i) {
+            if (table->entries[i].processId == static_cast<USHORT>(id)) {
+                values.push_back(table->entries[i].handleValue);
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+// What kind of object a handle of another process stands for: a copy of
+// it in this process, asked with NtQueryObject(ObjectTypeInformation).
+using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kObjectNameInformation = 1;
+constexpr ULONG kObjectTypeInformation = 2;
+struct CountedText {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+};
+
+std::string TextOf(const unsigned char* buffer) {
+    const auto* name = reinterpret_cast<const CountedText*>(buffer);
+    std::string text;
+    for (USHORT i = 0; name->buffer && i < name->length / 2; ++i) {
+        text += static_cast<char>(name->buffer[i] < 128 ? name->buffer[i] : '?');
+    }
+    return text;
+}
+
+// The handle's kind, and for a registry key its path too: a key left open
+// is told by its name. (Other names are not asked: a pipe's may block.)
+std::string KindOf(HANDLE process, USHORT value, QueryObject query) {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
+                         GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return "(not copied)";
+    }
+    Handle owned(copy);
+    alignas(8) unsigned char buffer[2048];
+    ULONG length = 0;
+    if (!query || query(owned.get(), kObjectTypeInformation, buffer, sizeof buffer, &length) < 0) {
+        return "(no type)";
+    }
+    std::string kind = TextOf(buffer);
+    if (kind.empty()) return "(no type)";
+    if (kind == "Key" &&
+        query(owned.get(), kObjectNameInformation, buffer, sizeof buffer, &length) >= 0) {
+        kind += " " + TextOf(buffer);
+    }
+    return kind;
+}
+
+// "KIND COUNT" lines, one per kind of object the process holds handles to
+// (registry keys one per path).
+int HandleTypes(DWORD id) {
+    std::vector<USHORT> values;
+    Handle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
+    if (!process || !HandlesInSystemTable(id, values)) return 1;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<QueryObject>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")))
+                       : nullptr;
+    std::map<std::string, int> counts;
+    for (USHORT value : values) ++counts[KindOf(process.get(), value, query)];
+    for (const auto& [type, count] : counts) std::printf("%s %d\n", type.c_str(), count);
+    return 0;
+}
+
+int Counts(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process || !PrintMemory(process.get(), id)) return 1;
+    // A count of 0 is no answer: every running process holds some handle.
+    DWORD handles = 0;
+    std::vector<USHORT> listed;
+    if (GetProcessHandleCount(process.get(), &handles) && handles > 0) {
+        std::printf(" handles=%lu handles_from=process", static_cast<unsigned long>(handles));
+    } else if (HandlesInSystemTable(id, listed) && !listed.empty()) {
+        std::printf(" handles=%zu handles_from=system-table", listed.size());
+    } else {
+        std::printf(" handles=unknown");
+    }
+    std::printf(" threads=%ld\n", ThreadsOf(id));
     return 0;
 }
 
@@ -80,7 +241,7 @@ int Close(DWORD id) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s memory|close EXE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s memory|counts|handle-types|close EXE\n", argv[0]);
         return 2;
     }
     const std::string command = argv[1];
@@ -90,6 +251,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "memory") return Memory(processes.front());
+    if (command == "counts") return Counts(processes.front());
+    if (command == "handle-types") return HandleTypes(processes.front());
     if (command == "close") return Close(processes.front());
     std::fprintf(stderr, "no command '%s'\n", command.c_str());
     return 2;

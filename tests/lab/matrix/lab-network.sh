@@ -21,14 +21,16 @@ LAB_VENDOR_WEB=192.0.2.80
 LAB_SEARCH_WEB=192.0.2.81
 LAB_DEAD_ADDRESS=10.77.0.66
 LAB_ANYIP_RANGES=(0.0.0.0/5 8.0.0.0/7 11.0.0.0/8 12.0.0.0/6 16.0.0.0/4 32.0.0.0/3 64.0.0.0/2 128.0.0.0/1)
-LAB_PEER_LIFETIME=900
+LAB_PEER_LIFETIME=${LAB_PEER_LIFETIME:-900}
 
 lab_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 
-# lab_create NAME: the two namespaces and their link, without a fault.
+# lab_create NAME: the two namespaces and their link, without a fault. Their
+# names start with LAB_NS_PREFIX (default plv), so that labs of different
+# tools on one machine are told apart.
 lab_create() {
-    LAB_PC=plv-$1-pc
-    LAB_NET=plv-$1-net
+    LAB_PC=${LAB_NS_PREFIX:-plv}-$1-pc
+    LAB_NET=${LAB_NS_PREFIX:-plv}-$1-net
     LAB_RUN=$(mktemp -d "/tmp/plover-lab-$1.XXXXXX")
     ip netns add "$LAB_PC"
     ip netns add "$LAB_NET"

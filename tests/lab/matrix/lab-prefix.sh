@@ -33,7 +33,7 @@ prefix_prepare() {
     [ -f "$seed/.ready" ] && return 0
     rm -rf "$prefix" "$seed"
     mkdir -p "$prefix" "$seed"
-    local ns=plv-boot-$$
+    local ns=${LAB_NS_PREFIX:-plv}-boot-$$
     ip netns add "$ns"
     ip -n "$ns" link set lo up
     local in_ns=(ip netns exec "$ns" env WINEPREFIX="$prefix" WINEDEBUG=-all

@@ -65,24 +65,10 @@ source "$here/lab-prefix.sh"
 echo "matrix: preparing the lab's Windows prefix"
 prefix_prepare "$prefix" || exit 1
 
-# Reference screens of each panel, made once per build of the scene program.
-references=$root/build/lab/panel-references/$(sha256sum "$scenes" | cut -c1-16)
-if [ ! -f "$references/.ready" ]; then
-    echo "matrix: drawing the reference screens of every panel"
-    rm -rf "$references"
-    mkdir -p "$references"
-    ns=plv-ref-$$
-    ip netns add "$ns"
-    ip -n "$ns" link set lo up
-    prefix_restore "$prefix" "$exe" "$standins"
-    ip netns exec "$ns" env WINEPREFIX="$prefix" timeout --kill-after=10 300 \
-        bash "$here/references-session.sh" "$scenes" "$references"
-    ref_status=$?
-    for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
-    ip netns del "$ns"
-    [ $ref_status -eq 0 ] || { echo "matrix: the reference screens failed" >&2; exit 1; }
-    touch "$references/.ready"
-fi
+# shellcheck source=lab-references.sh
+source "$here/lab-references.sh"
+references_prepare "$root" "$prefix" "$exe" "$scenes" "$standins" || exit 1
+references=$LAB_REFERENCES
 
 failed=()
 start=$(date +%s)

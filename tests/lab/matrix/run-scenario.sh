@@ -40,8 +40,8 @@ teardown() {
     lab_destroy
 }
 
-# LAB_ID_PREFIX keeps the namespaces of one developer's runs apart by name.
-lab_create "${LAB_ID_PREFIX:-}$$"
+# LAB_NS_PREFIX (lab-network.sh) keeps the namespaces of one developer's runs apart by name.
+lab_create "$$"
 trap teardown EXIT
 "network_$function_name"
 prefix_restore "$prefix" "$exe" "$standins"
