@@ -33,15 +33,7 @@ rm -rf "$out"
 mkdir -p "$out/peers"
 t0=$(date +%s)
 
-teardown() {
-    # Everything in the computer's namespace is this soak's.
-    local pid
-    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill "$pid" 2>/dev/null; done
-    sleep 0.5
-    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
-    cp "$LAB_RUN"/*.out "$out/peers/" 2>/dev/null
-    lab_destroy
-}
+teardown() { lab_end "$out"; }
 
 lab_create "$$"
 trap teardown EXIT

@@ -135,6 +135,19 @@ lab_pc_index() {
     ip -n "$LAB_PC" -o link show lan0 2>/dev/null | cut -d: -f1
 }
 
+# lab_end OUT: whatever a session left running in the computer's namespace
+# (the program, Wine, the screen) ends, the peers' output is kept in
+# OUT/peers and the lab is removed. Every process in these namespaces is
+# the lab's own.
+lab_end() {
+    local pid
+    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill "$pid" 2>/dev/null; done
+    sleep 0.5
+    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
+    cp "$LAB_RUN"/*.out "$1/peers/" 2>/dev/null
+    lab_destroy
+}
+
 lab_destroy() {
     local pidfile pid
     for pidfile in "$LAB_RUN"/*.pid; do

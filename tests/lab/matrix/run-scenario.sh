@@ -29,16 +29,7 @@ rm -rf "$out"
 mkdir -p "$out/peers"
 t0=$(date +%s)
 
-teardown() {
-    # Whatever the session left running in the lab (the program, Wine, the
-    # screen) ends with it: every process in these namespaces is this test's.
-    local pid
-    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill "$pid" 2>/dev/null; done
-    sleep 0.5
-    for pid in $(ip netns pids "$LAB_PC" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
-    cp "$LAB_RUN"/*.out "$out/peers/" 2>/dev/null
-    lab_destroy
-}
+teardown() { lab_end "$out"; }
 
 # LAB_NS_PREFIX (lab-network.sh) keeps the namespaces of one developer's runs apart by name.
 lab_create "$$"
