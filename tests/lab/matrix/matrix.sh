@@ -72,14 +72,49 @@ references=$LAB_REFERENCES
 
 failed=()
 start=$(date +%s)
-count=0
-for name in "${selected[@]}"; do
-    count=$((count + 1))
-    echo
-    echo "matrix: scenario $count of ${#selected[@]}, $(($(date +%s) - start)) s so far"
-    bash "$here/run-scenario.sh" "$name" "$out/$name" "$prefix" "$exe" "$standins" \
-        "$references" || failed+=("$name")
-done
+lanes=${MATRIX_LANES:-1}
+[ "$lanes" = 2 ] && [ ${#selected[@]} -gt 1 ] || lanes=1
+if [ "$lanes" = 1 ]; then
+    count=0
+    for name in "${selected[@]}"; do
+        count=$((count + 1))
+        echo
+        echo "matrix: scenario $count of ${#selected[@]}, $(($(date +%s) - start)) s so far"
+        bash "$here/run-scenario.sh" "$name" "$out/$name" "$prefix" "$exe" "$standins" \
+            "$references" || failed+=("$name")
+    done
+else
+    # The second lane's prefix: a copy of the first with its own seed, so
+    # that each lane resets only its own.
+    second=$prefix-lane2
+    rm -rf "$second" "$(prefix_seed_dir "$second")"
+    cp -a "$prefix" "$second"
+    cp -a "$(prefix_seed_dir "$prefix")" "$(prefix_seed_dir "$second")"
+    # Longest bound first, each to the lane with less to do so far.
+    lane1=() lane2=()
+    load1=0 load2=0
+    while read -r _ name; do
+        if [ "$load1" -le "$load2" ]; then lane1+=("$name"); load1=$((load1 + ${LIMIT[$name]}))
+        else lane2+=("$name"); load2=$((load2 + ${LIMIT[$name]})); fi
+    done < <(for name in "${selected[@]}"; do echo "${LIMIT[$name]} $name"; done | sort -rn)
+    run_lane() {            # run_lane NUMBER PREFIX SCENARIO...
+        local number=$1 lane_prefix=$2 name
+        shift 2
+        for name in "$@"; do
+            echo "matrix: lane $number: $name starts, $(($(date +%s) - start)) s so far"
+            bash "$here/run-scenario.sh" "$name" "$out/$name" "$lane_prefix" "$exe" "$standins" \
+                "$references" >"$out/$name.console" 2>&1 || echo "$name" >>"$out/.failed-lane$number"
+            flock "$out/.console-lock" sh -c 'echo; cat "$1"' _ "$out/$name.console"
+        done
+    }
+    rm -f "$out"/.failed-lane*
+    run_lane 1 "$prefix" "${lane1[@]}" &
+    first=$!
+    run_lane 2 "$second" "${lane2[@]}"
+    wait "$first"
+    mapfile -t failed < <(cat "$out"/.failed-lane* 2>/dev/null)
+    rm -f "$out"/.failed-lane* "$out/.console-lock"
+fi
 
 echo
 echo "matrix: ${#selected[@]} scenarios in $(($(date +%s) - start)) s, ${#failed[@]} failed${failed[*]:+: ${failed[*]}}"
