@@ -2,8 +2,8 @@
 # The real PloverTool.exe under Wine on a virtual screen in lab namespaces:
 # the fault matrix's CI scenarios (tests/lab/matrix: each fault injected,
 # the program clicked through, its panel, log and machine state judged),
-# then the window session for start-up, branded variants and the one panel
-# no lab fault reaches. The other scenarios run from `scripts/demo.sh all`.
+# then the window session for start-up, a close in mid-run and the branded
+# variants. The other scenarios run from `scripts/demo.sh all`.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset mingw-x86_64 >/dev/null || exit 1
