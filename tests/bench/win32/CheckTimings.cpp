@@ -29,6 +29,7 @@
 #include "protocols/DnsQuery.h"
 #include "protocols/IcmpClient.h"
 #include "system/Log.h"
+#include "tests/support/SynchronizerWindow.h"
 
 namespace {
 
@@ -36,21 +37,6 @@ using namespace plover;
 
 constexpr int MaxCount = 1000;
 constexpr DWORD WorkLimitMilliseconds = 300000;
-
-LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win32::Win32Synchronizer::Handle(message, lParam)) return 0;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateMessageWindow() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &MessageWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "PloverCheckTimings";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "PloverCheckTimings", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           windowClass.hInstance, nullptr);
-}
 
 double Microseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     static const double perSecond = [] {
@@ -173,7 +159,7 @@ int main(int argc, char** argv) {
 
     win32::Win32Platform platform;
     win32::Win32Synchronizer synchronizer;
-    const HWND window = CreateMessageWindow();
+    const HWND window = plover::testing::CreateSynchronizerWindow("PloverCheckTimings");
     if (!window) return 1;
     synchronizer.Attach(window, GetCurrentThreadId());
 

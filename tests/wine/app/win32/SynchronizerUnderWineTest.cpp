@@ -7,23 +7,13 @@
 #include <thread>
 
 #include "app/win32/Win32Synchronizer.h"
+#include "tests/support/SynchronizerWindow.h"
 
 namespace plover {
 namespace {
 
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win32::Win32Synchronizer::Handle(message, lParam)) return 0;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 HWND CreateTestWindow() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &TestWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "PloverSynchronizerTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "PloverSynchronizerTest", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
-                           windowClass.hInstance, nullptr);
+    return plover::testing::CreateSynchronizerWindow("PloverSynchronizerTest");
 }
 
 // Handles messages until the condition holds or five seconds have passed.
