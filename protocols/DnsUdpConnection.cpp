@@ -47,10 +47,6 @@ void TclUdpClientConnection::WriteData(const std::vector<uint8_t>& data) {
     }
 }
 
-std::vector<uint8_t> TclUdpClientConnection::ReadData() {
-    return ReadData([](const std::vector<uint8_t>&) { return true; });
-}
-
 std::vector<uint8_t> TclUdpClientConnection::ReadData(const DatagramFilter& accept) {
     const uint32_t limit = static_cast<uint32_t>(std::max(TimeOut, 0));
     const uint32_t start = clock_.TickCount();

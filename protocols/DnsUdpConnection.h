@@ -29,11 +29,10 @@ public:
     void Open(const std::string& server, int port);
     // Sends in pieces of at most the batch size.
     void WriteData(const std::vector<uint8_t>& data);
-    // One datagram of at most the batch size. An empty datagram is passed
-    // over, but the wait for a real one stays within the same time-out.
-    std::vector<uint8_t> ReadData();
-    // The same, passing over every datagram that accept turns down as well;
-    // the number passed over is bounded, and the time-out stays the same.
+    // One datagram of at most the batch size that accept takes. Empty
+    // datagrams and those accept turns down are passed over, a bounded
+    // number of them, and the wait for the right one stays within the same
+    // time-out.
     using DatagramFilter = std::function<bool(const std::vector<uint8_t>& datagram)>;
     std::vector<uint8_t> ReadData(const DatagramFilter& accept);
     void Close();
