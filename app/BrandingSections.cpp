@@ -60,8 +60,8 @@ BrandingLinks CutBrandingLinks(std::string_view image) {
     for (size_t i = 0; i < count; ++i) {
         if (at[i] <= 0 || (i + 1 < count && at[i + 1] <= 0)) continue;
         const int64_t start = i == 0 ? 1 : at[i] + Length(markers[i]);
-        links.values[i] = i + 1 == count ? CutToEnd(section, start)
-                                         : Cut(section, start, at[i + 1] - start - 1);
+        links.values[i] =
+            i + 1 == count ? CutToEnd(section, start) : Cut(section, start, at[i + 1] - start - 1);
     }
     return links;
 }

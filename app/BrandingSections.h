@@ -24,8 +24,8 @@ std::optional<BrandingTexts> CutBrandingTexts(std::string_view image);
 // The keys of the links section, in block order; BrandingLinks::values
 // follows it: the five link targets, the adapter instructions, the "contact
 // us" message and the router message.
-constexpr std::array<const char*, 8> BrandingLinkKeys = {
-    "emw", "spp", "ems", "pfs", "scbi", "mssgA", "mssgContactUS", "isprm"};
+constexpr std::array<const char*, 8> BrandingLinkKeys = {"emw",  "spp",   "ems",           "pfs",
+                                                         "scbi", "mssgA", "mssgContactUS", "isprm"};
 
 enum class LinksSection {
     Missing,     // no "emw": the window keeps its design-time values

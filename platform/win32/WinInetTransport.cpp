@@ -280,10 +280,9 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
         if (!::InternetQueryDataAvailable(http.get(), &available, 0, 0) || available == 0) break;
         DWORD read = 0;
         const uint64_t room = request.bodySizeLimit - transfer.body.size();
-        const DWORD wanted = static_cast<DWORD>(
-            std::min<uint64_t>(std::min<DWORD>(available, sizeof chunk), room));
-        if (!::InternetReadFile(http.get(), chunk, wanted, &read) ||
-            read == 0) {
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<uint64_t>(std::min<DWORD>(available, sizeof chunk), room));
+        if (!::InternetReadFile(http.get(), chunk, wanted, &read) || read == 0) {
             break;
         }
         transfer.body.append(chunk, read);
@@ -309,7 +308,8 @@ HttpTransfer Fetch(const HttpGetRequest& request) {
             none.timedOut = deadline.Passed();
             return none;
         }
-        if (location.empty() || redirects == WinInetTransport::MaxRedirects || deadline.Passed()) return transfer;
+        if (location.empty() || redirects == WinInetTransport::MaxRedirects || deadline.Passed())
+            return transfer;
         const std::string next = Combine(url, location);
         if (next.empty()) return transfer;
         url = next;

@@ -117,16 +117,16 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 // without a table.
 bool HandlesInSystemTable(DWORD id, std::vector<USHORT>& values) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(
-                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
+    auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
+                             GetProcAddress(ntdll, "NtQuerySystemInformation")))
                        : nullptr;
     if (!query) return false;
     std::vector<unsigned char> buffer(1 << 16);
     // The table grows while it is read; a few tries with a bigger buffer.
     for (int attempt = 0; attempt < 8; ++attempt) {
         ULONG needed = 0;
-        LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                            &needed);
+        LONG status = query(kSystemHandleInformation, buffer.data(),
+                            static_cast<ULONG>(buffer.size()), &needed);
         if (status == kInfoLengthMismatch) {
             buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
             continue;

@@ -39,7 +39,8 @@ void RequireCut(std::string_view image, size_t start, const std::string& value,
             promise);
     if (value.empty() || nextKeys.empty()) return;
     bool followed = false;
-    for (std::string_view key : nextKeys) followed = followed || FollowedBy(image, start + value.size(), key);
+    for (std::string_view key : nextKeys)
+        followed = followed || FollowedBy(image, start + value.size(), key);
     Require(followed, promise);
 }
 
@@ -90,7 +91,8 @@ void CheckLinks(std::string_view image) {
     for (size_t i = 0; i <= last; ++i) {
         const std::string& value = links.values[i];
         if (value.empty()) continue;
-        const size_t marker = i == 0 ? emw : FindBeforeNul(image, BrandingLinkKeys[i], sectionStart);
+        const size_t marker =
+            i == 0 ? emw : FindBeforeNul(image, BrandingLinkKeys[i], sectionStart);
         Require(marker != None, "a link value has its marker");
         const size_t start = marker + BrandingMarker(BrandingLinkKeys[i]).size();
         if (i == last) {

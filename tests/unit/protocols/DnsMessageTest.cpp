@@ -289,10 +289,11 @@ TEST(DnsParse, ReservedLabelBitsAreMalformed) {
     for (const char* first : {"41", "81", "7f", "bf"}) {
         SCOPED_TRACE(first);
         const int length = std::stoi(first, nullptr, 16);
-        const std::string name = first + ToHex(std::string(static_cast<size_t>(length), 'r')) + "00";
+        const std::string name =
+            first + ToHex(std::string(static_cast<size_t>(length), 'r')) + "00";
         TclDnsMessage message;
-        Parse(message, FromHex("0000 8180 0000 0001 0000 0000" + name +
-                               "0001 0001 00000000 0004 0a000001"));
+        Parse(message,
+              FromHex("0000 8180 0000 0001 0000 0000" + name + "0001 0001 00000000 0004 0a000001"));
         EXPECT_FALSE(message.IsSound);
         EXPECT_EQ(message.Answers.GetCount(), 0u);
     }

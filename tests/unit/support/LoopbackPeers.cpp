@@ -123,8 +123,8 @@ ScriptedUdpServer::ScriptedUdpServer(Script script, ReplyFrom from) {
             if (count < 0) continue;
             ++queries_;
             for (const auto& reply : script(std::string(buffer, static_cast<size_t>(count)))) {
-                ::sendto(replyFd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
-                         fromLength);
+                ::sendto(replyFd_, reply.data(), reply.size(), 0,
+                         reinterpret_cast<sockaddr*>(&from), fromLength);
             }
         }
     });

@@ -60,7 +60,8 @@ std::map<std::string, std::string> LabResponders() {
     std::string item;
     while (std::getline(list, item, ',')) {
         const size_t equals = item.find('=');
-        if (equals != std::string::npos) responders[item.substr(0, equals)] = item.substr(equals + 1);
+        if (equals != std::string::npos)
+            responders[item.substr(0, equals)] = item.substr(equals + 1);
     }
     return responders;
 }

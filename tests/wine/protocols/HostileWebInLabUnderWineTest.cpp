@@ -110,8 +110,9 @@ Result RunClass(const win32::Win32Platform& platform, const std::string& server,
     const bool failed = service.PageText == "any error" ||
                         service.PageText == "Host Unreacheable" || service.PageText.empty();
     if (failed) {
-        result.outcome = "failed page (" + (service.PageText.empty() ? std::string("no text")
-                                                                     : service.PageText) + ")";
+        result.outcome = "failed page (" +
+                         (service.PageText.empty() ? std::string("no text") : service.PageText) +
+                         ")";
     } else {
         result.outcome = std::string(result.passed ? "page, title found" : "page, no title") +
                          (result.capped ? ", cut at the size limit" : "");
@@ -147,8 +148,7 @@ TEST(HostileWebInLabUnderWine, EachMisbehaviourEndsWithinTheLimitAndMemoryStaysB
     std::vector<std::thread> threads;
     const auto start = std::chrono::steady_clock::now();
     for (size_t i = 0; i < classes.size(); ++i) {
-        threads.emplace_back(
-            [&, i] { results[i] = RunClass(platform, server, classes[i]); });
+        threads.emplace_back([&, i] { results[i] = RunClass(platform, server, classes[i]); });
     }
     for (auto& thread : threads) thread.join();
     const auto wholeMs = std::chrono::duration_cast<std::chrono::milliseconds>(
