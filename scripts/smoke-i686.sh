@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The shipped 32-bit PloverTool.exe, started once under 32-bit Wine: its
 # window shows, it logs its branding lines, and its Close button ends it.
-# Where the kernel runs no 32-bit Linux program, 32-bit Wine runs through
-# qemu-i386-static registered with binfmt_misc: slow (minutes), and
-# therefore outside the test command. Run as root:
+# Where the kernel runs 32-bit programs, the test command's i686 tier runs
+# it. Where it does not, 32-bit Wine runs through qemu-i386-static
+# registered with binfmt_misc: slow (minutes), and therefore outside the test
+# command. Where 32-bit Wine cannot be installed at all, it says why and
+# exits with status 77 (skipped). Run as root:
 #
 #   scripts/smoke-i686.sh [--qemu] [OUTPUT_DIR]   (default build/smoke-i686)
 #     --qemu   go through qemu even where the kernel runs 32-bit programs
@@ -29,8 +31,19 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 if [ "${PLOVER_SMOKE_IN_NAMESPACE:-}" != 1 ]; then
     # --- outside: build, 32-bit programs, the namespace ------------------------
+    # shellcheck source=lib/machine.sh
+    source "$root/scripts/lib/machine.sh"
+    if ! wine32_installed; then
+        "$root/scripts/bootstrap.sh" --wine32 >/dev/null
+        wine32_installed || {
+            echo "smoke-i686: skipped: $MACHINE_REASON; $(grep '^32-bit Wine' "$root/build/bootstrap.txt")"
+            exit 77
+        }
+    fi
+    native32=0
+    kernel_runs_32bit && native32=1
     set -e
-    [ -x "$qemu" ] || {
+    [ "$native32" = 1 ] && [ "$force_qemu" = 0 ] || [ -x "$qemu" ] || {
         export DEBIAN_FRONTEND=noninteractive
         apt-get install -y -q --no-install-recommends qemu-user-static >/dev/null
     }
@@ -47,7 +60,7 @@ if [ "${PLOVER_SMOKE_IN_NAMESPACE:-}" != 1 ]; then
     }
     trap cleanup EXIT
     # A registered entry is asked before the kernel's own ELF loader.
-    if [ "$force_qemu" = 1 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if [ "$force_qemu" = 1 ] || [ "$native32" = 0 ]; then
         if [ ! -e "$binfmt/register" ]; then
             mount -t binfmt_misc binfmt_misc "$binfmt" || exit 1
             mounted=1
@@ -79,14 +92,16 @@ export WINEPREFIX=$out/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES
 # The 64-bit server serves 32-bit programs too, without going through qemu.
 export WINESERVER=/usr/lib/wine/wineserver64
 
-passed=0 failed=0
+passed=0 failed=0 cases=()
 check() {  # check NAME STATUS MESSAGE
     if [ "$2" -eq 0 ]; then
         passed=$((passed + 1))
         echo "  ok    $1"
+        cases+=("<testcase classname=\"lab.i686.smoke\" name=\"$1\"/>")
     else
         failed=$((failed + 1))
         echo "  FAIL  $1: $3"
+        cases+=("<testcase classname=\"lab.i686.smoke\" name=\"$1\"><failure message=\"$3\"/></testcase>")
     fi
 }
 since() { echo "$(($(date +%s) - $1)) s"; }
@@ -173,4 +188,8 @@ has_line "close Plover tool"
 check close-line $? "no 'close Plover tool' line"
 cp "$log" "$out/PloverTool.log" 2>/dev/null
 echo "$passed passed, $failed failed"
+if [ -n "${PLOVER_RESULTS_DIR:-}" ]; then
+    printf '<testsuite name="i686-smoke" tests="%s" failures="%s">\n%s\n</testsuite>\n' \
+        $((passed + failed)) "$failed" "$(printf '%s\n' "${cases[@]}")" >"$PLOVER_RESULTS_DIR/i686-smoke.xml"
+fi
 [ "$failed" -eq 0 ]

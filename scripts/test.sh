@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test tier: installs what is missing, builds, runs each tier
-# script in scripts/tiers in order and prints one closing summary.
+# script in scripts/tiers in order and prints one closing summary (with what
+# the set-up met and which checks this machine had to skip, and why).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -25,4 +26,4 @@ for tier in scripts/tiers/*.sh; do
 done
 echo "=== all tiers took $(( $(date +%s) - start )) s"
 
-python3 scripts/summarize-results.py "$results" "${failed_tiers[@]}"
+python3 scripts/summarize-results.py "$results" --setup build/bootstrap.txt "${failed_tiers[@]}"

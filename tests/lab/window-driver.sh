@@ -9,7 +9,9 @@
 #   has_line, count_lines, wait_line  the program's log
 # Every wait is bounded.
 
-driver_wine=/usr/lib/wine/wine64
+# LAB_WINE: the loader for the build under test (docs/wine-builds.md); the
+# 64-bit server serves 32-bit programs too.
+driver_wine=${LAB_WINE:-/usr/lib/wine/wine64}
 driver_wineserver=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 

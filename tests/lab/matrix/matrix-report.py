@@ -2,6 +2,7 @@
 """What a fault-matrix scenario showed, for people and for the test command.
 
   matrix-report.py scenario DIR --name N --title T --fault F --expect E --ci yes|no --seconds S
+                    [--build x86_64|i686]
       reads a scenario's output (checks.tsv, panel, PloverToollog, state/,
       screenshots.txt), writes DIR/result.json, prints the scenario's summary
       and, with PLOVER_RESULTS_DIR set, its JUnit file there. Exits 1 when a
@@ -138,6 +139,7 @@ def scenario(args):
         (shots[-1] if shots else "")
     result = {
         "name": args.name,
+        "build": args.build,
         "title": args.title,
         "fault": args.fault,
         "expect": args.expect,
@@ -159,7 +161,7 @@ def scenario(args):
         verdict = "driven by hand, not judged"
     else:
         verdict = "PASS" if result["passed"] else "FAIL"
-    print(f"--- {args.name}: {verdict} "
+    print(f"--- {args.name} on the {args.build} exe: {verdict} "
           f"({len(checks) - len(failed)}/{len(checks)} checks, {args.seconds} s)")
     print(f"  panel reached: {result['panel_text']}")
     print("  repairs tried: " + (", ".join(result["repairs"]) or "none"))
@@ -178,18 +180,19 @@ def scenario(args):
 
     results = os.environ.get("PLOVER_RESULTS_DIR")
     if results:
-        suite = ET.Element("testsuite", name=f"lab-matrix-{args.name}", tests=str(len(checks)),
+        suite_name = f"lab-matrix-{args.build}-{args.name}"
+        suite = ET.Element("testsuite", name=suite_name, tests=str(len(checks)),
                            failures=str(len(failed)))
         for check in checks:
-            case = ET.SubElement(suite, "testcase", classname=f"lab.matrix.{args.name}",
+            case = ET.SubElement(suite, "testcase", classname=f"lab.matrix.{args.build}.{args.name}",
                                  name=check["name"])
             if not check["ok"]:
                 ET.SubElement(case, "failure", message=check["message"])
         if not checks:
-            case = ET.SubElement(suite, "testcase", classname=f"lab.matrix.{args.name}",
+            case = ET.SubElement(suite, "testcase", classname=f"lab.matrix.{args.build}.{args.name}",
                                  name="session")
             ET.SubElement(case, "failure", message="no check ran")
-        ET.ElementTree(suite).write(pathlib.Path(results) / f"lab-matrix-{args.name}.xml")
+        ET.ElementTree(suite).write(pathlib.Path(results) / f"{suite_name}.xml")
     return 0 if result["passed"] or verdict.startswith("driven") else 1
 
 
@@ -292,6 +295,7 @@ def main():
     for option in ("name", "title", "fault", "expect", "ci"):
         one.add_argument(f"--{option}", required=True)
     one.add_argument("--seconds", type=int, required=True)
+    one.add_argument("--build", default="x86_64", help="the build of PloverTool.exe that ran")
     many = sub.add_parser("page")
     many.add_argument("root")
     many.add_argument("names", nargs="+")

@@ -11,7 +11,10 @@
 #   matrix.sh OUT --display [SCENARIO]  one scenario's lab with the wizard on
 #                                    your own $DISPLAY, for you to drive
 # Needs the x86_64 build of PloverTool.exe, PloverToolScenes.exe and the lab
-# stand-ins (target lab_standins) in build/mingw-x86_64.
+# stand-ins (target lab_standins) in build/mingw-x86_64. MATRIX_BUILD=i686
+# runs the shipped 32-bit PloverTool.exe instead (build/mingw-i686) under
+# 32-bit Wine, in a prefix of its own booted where 32-bit Wine is installed
+# (docs/wine-builds.md); the scenes and stand-ins stay the x86_64 ones.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
@@ -50,14 +53,21 @@ case "${1:-}" in
 esac
 
 build=$root/build/mingw-x86_64
-exe=$build/PloverTool.exe
+export MATRIX_BUILD=${MATRIX_BUILD:-x86_64}
+exe=$root/build/mingw-$MATRIX_BUILD/PloverTool.exe
+prefix=$root/build/lab/matrix-prefix
+case "$MATRIX_BUILD" in
+    x86_64) ;;
+    i686) export LAB_WINE=${LAB_WINE:-/usr/lib/wine/wine}
+          prefix=$prefix-i686 ;;
+    *) echo "matrix: MATRIX_BUILD is x86_64 or i686" >&2; exit 2 ;;
+esac
 scenes=$build/lab/PloverToolScenes.exe
 standins=$build/lab/standins
 for file in "$exe" "$scenes" "$standins/netsh.exe" "$standins/shutdown.exe" "$standins/schtasks.exe" \
     "$standins/holdfile.exe"; do
     [ -f "$file" ] || { echo "matrix: $file is missing; build it first" >&2; exit 1; }
 done
-prefix=$root/build/lab/matrix-prefix
 mkdir -p "$out"
 
 # shellcheck source=lab-prefix.sh

@@ -38,7 +38,7 @@ trap teardown EXIT
 prefix_restore "$prefix" "$exe" "$standins"
 "probe_$function_name"
 
-echo "=== $scenario: ${TITLE[$scenario]}"
+echo "=== $scenario on the ${MATRIX_BUILD:-x86_64} exe: ${TITLE[$scenario]}"
 echo "    fault:    ${FAULT[$scenario]}"
 echo "    expected: ${EXPECT[$scenario]}"
 limit=${LIMIT[$scenario]}
@@ -63,4 +63,5 @@ trap - EXIT
 
 python3 "$here/matrix-report.py" scenario "$out" --name "$scenario" \
     --title "${TITLE[$scenario]}" --fault "${FAULT[$scenario]}" \
-    --expect "${EXPECT[$scenario]}" --ci "${CI[$scenario]}" --seconds $(($(date +%s) - t0))
+    --expect "${EXPECT[$scenario]}" --ci "${CI[$scenario]}" --seconds $(($(date +%s) - t0)) \
+    --build "${MATRIX_BUILD:-x86_64}"

@@ -57,7 +57,7 @@ class ScenarioVerdict(unittest.TestCase):
             result = json.loads((directory / "result.json").read_text())
             self.assertFalse(result["passed"])
             self.assertEqual(result["checks"], 3)
-            junit = (pathlib.Path(results) / "lab-matrix-isp-down.xml").read_text()
+            junit = (pathlib.Path(results) / "lab-matrix-x86_64-isp-down.xml").read_text()
             self.assertIn('tests="3" failures="1"', junit)
             self.assertIn('name="lab.isp-silent"', junit)
 
