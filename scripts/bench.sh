@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a run costs beyond the pauses the behaviour mandates, side by side
-# with the tools a support engineer would use, in one table (README,
-# "Benchmark"). Not a test tier; runs as root, in lab namespaces only, and
+# with the tools a support engineer would use, in one table
+# (docs/benchmark.md). Not a test tier; runs as root, in lab namespaces only, and
 # takes about 8 minutes with the defaults on a quiet machine.
 #
 #   scripts/bench.sh [--runs N] [--count N]
@@ -46,10 +46,8 @@ cmake --build build/native -j2 --target plover_mandated_pauses plover_protocol_b
 cmake --preset mingw-i686 >/dev/null
 cmake --build build/mingw-i686 -j2 --target PloverTool
 cmake --preset mingw-x86_64 >/dev/null
-lab_targets=()
-[ -f tests/lab/matrix/matrix.sh ] && lab_targets=(PloverToolScenes lab_standins)
 cmake --build build/mingw-x86_64 -j2 --target PloverTool plover_check_timings plover_process_probe \
-    MinimalWindow "${lab_targets[@]}"
+    MinimalWindow PloverToolScenes lab_standins
 
 out=build/bench-results
 rm -rf "$out"
@@ -59,30 +57,26 @@ for preset in mingw-i686 mingw-x86_64; do
 done
 
 echo "bench: codec figures"
-build/native/tests/bench/plover_protocol_bench --benchmark_repetitions=$((runs < 5 ? 5 : runs)) \
+build/native/measure/plover_protocol_bench --benchmark_repetitions=$((runs < 5 ? 5 : runs)) \
     --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/codecs.json"
 
 echo "bench: mandated pauses of the lab's paths, on the virtual clock"
 # The exe the lab runs carries the branding block the native run reads.
-build/native/tests/bench/plover_mandated_pauses build/mingw-x86_64/PloverTool.exe "$out/native" \
+build/native/measure/plover_mandated_pauses build/mingw-x86_64/PloverTool.exe "$out/native" \
     healthy proxy-on dead-dns | tee "$out/mandated.txt"
 
-echo "bench: start-up, memory and per-check figures in the benchmark lab"
-bash tests/bench/check-lab.sh "$out" "$runs" "$count"
-
-if [ -f tests/lab/matrix/matrix.sh ]; then
-    for scenario in healthy proxy-on dead-dns; do
-        echo "bench: lab runs of the fault matrix's scenario $scenario"
-        bash tests/bench/run-timing.sh "$out" "$scenario" "$runs"
-    done
-else
-    printf 'error\t%s\n' "the fault matrix's lab (tests/lab/matrix) is not in this tree: no run-level rows" \
-        >>"$out/runs.tsv"
-fi
+echo "bench: start-up, memory and per-check figures in the fault matrix's healthy lab"
+BENCH_TSV=$PWD/$out/check-lab.tsv BENCH_RUNS=$runs BENCH_COUNT=$count \
+    bash tests/lab/matrix.sh "$out" measure/bench/checks.sh >"$out/checks.console" 2>&1 ||
+    printf 'error\t%s\n' "the benchmark lab's session failed (see $out/checks.console)" >>"$out/check-lab.tsv"
+for scenario in healthy proxy-on dead-dns; do
+    echo "bench: lab runs of the fault matrix's scenario $scenario"
+    bash measure/bench/run-timing.sh "$out" "$scenario" "$runs"
+done
 
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 {
-    python3 tests/bench/bench-figures.py table "$out"
+    python3 measure/bench/bench-figures.py table "$out"
     echo
     echo "Each figure: median [min-max] n=samples. Load average $load_before before, $load_after after"
     echo "(2 cores: a load above 1 means other work shared the machine and the figures are noisy)."

@@ -9,25 +9,17 @@
 set -euo pipefail
 page=$(realpath "$1")
 screenshot=$(realpath -m "$2")
+# shellcheck source=../tests/lab/lib/network.sh
+source "$(dirname "$0")/../tests/lab/lib/network.sh"
 if ! command -v chromium >/dev/null; then
     echo "check-report: installing Debian's chromium"
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends chromium >/dev/null
 fi
 
-ns=plv-browser-$$
 profile=$(mktemp -d)
-cleanup() {
-    local pid
-    for pid in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$pid" 2>/dev/null; done
-    ip netns del "$ns" 2>/dev/null || true
-    rm -rf "$profile"
-}
-trap cleanup EXIT
-ip netns add "$ns"
-ip -n "$ns" link set lo up
-
+trap 'rm -rf "$profile"' EXIT
 browser() {
-    ip netns exec "$ns" timeout 120 chromium --headless --no-sandbox --disable-gpu \
+    lab_alone browser timeout 120 chromium --headless --no-sandbox --disable-gpu \
         --disable-quic --no-first-run --disable-background-networking \
         --disable-component-update --disable-sync --user-data-dir="$profile" "$@" 2>/dev/null
 }

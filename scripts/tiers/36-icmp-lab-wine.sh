@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset mingw-x86_64 >/dev/null
 cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests
-tests/lab/icmp-lab-under-wine.sh build/mingw-x86_64
+tests/lab/labs.sh icmp-wine build/mingw-x86_64

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The page check under Wine against a misbehaving web server in a private
-# two-namespace lab (tests/lab/hostile-web: every class at once, about one
-# minute), and the log and the run's other files on a full temporary folder
-# (tests/lab/hostile-files: a 1 MiB tmpfs in a private mount namespace).
+# two-namespace lab (every class at once, about one minute), and the log and
+# the run's other files on a full temporary folder (a 1 MiB tmpfs in a
+# private mount namespace); both in tests/lab/labs.sh.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset mingw-x86_64 >/dev/null || exit 1
 cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests || exit 1
 status=0
-tests/lab/hostile-web/hostile-web-lab.sh build/mingw-x86_64 || status=1
-tests/lab/hostile-files/full-temp-under-wine.sh build/mingw-x86_64 || status=1
+tests/lab/labs.sh hostile-web build/mingw-x86_64 || status=1
+tests/lab/labs.sh full-temp build/mingw-x86_64 || status=1
 exit $status

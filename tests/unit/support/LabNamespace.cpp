@@ -16,21 +16,18 @@
 namespace plover::testing {
 
 namespace {
-std::string Script() { return std::string(PLOVER_SOURCE_DIR) + "/tests/lab/icmp-lab.sh"; }
+std::string Lab() { return std::string(PLOVER_SOURCE_DIR) + "/tests/lab/labs.sh icmp "; }
 }  // namespace
 
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
-IcmpLab::IcmpLab(const std::string& test)
-    : name_("plover-" + test + "-" + std::to_string(::getpid())) {
-    const std::string down = Script() + " down " + name_;
-    std::system(down.c_str());
-    const std::string up = Script() + " up " + name_ + " >/dev/null 2>&1";
+IcmpLab::IcmpLab(const std::string& test) : id_(std::to_string(::getpid()) + "-" + test) {
+    const std::string up = Lab() + "up " + id_ + " >/dev/null 2>&1";
     up_ = std::system(up.c_str()) == 0;
 }
 
 IcmpLab::~IcmpLab() {
-    const std::string down = Script() + " down " + name_;
+    const std::string down = Lab() + "down " + id_;
     std::system(down.c_str());
 }
 
@@ -38,7 +35,7 @@ void IcmpLab::RunInClient(const std::function<void()>& work) const {
     std::exception_ptr failure;
     std::thread thread([&] {
         try {
-            const std::string path = "/var/run/netns/" + name_ + "-c";
+            const std::string path = "/var/run/netns/plv-" + id_ + "-c";
             const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
             if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0) {
                 if (fd >= 0) ::close(fd);

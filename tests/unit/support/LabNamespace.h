@@ -5,8 +5,8 @@
 
 namespace plover::testing {
 
-// The echo lab of tests/lab/icmp-lab.sh under a name unique to this test
-// process; taken down again when the object goes.
+// The echo lab of tests/lab/labs.sh, named after this test process (whose
+// pid marks it as this process's own); taken down again when the object goes.
 class IcmpLab {
 public:
     explicit IcmpLab(const std::string& test);
@@ -20,7 +20,7 @@ public:
     void RunInClient(const std::function<void()>& work) const;
 
 private:
-    std::string name_;
+    std::string id_;
     bool up_ = false;
 };
 

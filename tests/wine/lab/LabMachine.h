@@ -1,7 +1,7 @@
 #pragma once
 
 // The real Windows under Wine for the tests that run inside a lab namespace
-// (tests/lab/netsettings-lab.sh): every interface is the real one except the
+// (tests/lab/labs.sh netsettings): every interface is the real one except the
 // clock, whose pauses return at once and are recorded.
 
 #include <gtest/gtest.h>
@@ -99,4 +99,4 @@ private:
 #define PLOVER_REQUIRE_LAB(layout)                   \
     if (::plover::lab::LabLayout() != (layout))      \
     GTEST_SKIP() << "runs inside the \"" << (layout) \
-                 << "\" namespace of tests/lab/netsettings-lab.sh"
+                 << "\" namespace of tests/lab/labs.sh netsettings"

@@ -1,5 +1,5 @@
 // The adapter inventory and the connection switching on the real Win32
-// layer, inside the lab namespaces of tests/lab/netsettings-lab.sh:
+// layer, inside the lab namespaces of tests/lab/labs.sh netsettings:
 //   "full": plv0 10.77.0.10/24 and 10.77.0.11/24, default route via 10.77.0.1;
 //           plv1 169.254.9.9/16; plv2 up, without an address
 //   "bare": loopback only

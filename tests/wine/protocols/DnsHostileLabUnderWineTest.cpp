@@ -1,5 +1,5 @@
 // The DNS client over Winsock under Wine against the lab's hostile
-// responders (tests/lab/hostile-dns/hostile-dns-lab.sh): one responder per
+// responders (tests/lab/labs.sh hostile-dns): one responder per
 // kind of bad reply, each on its own lab address. Every lookup must end in
 // an error, a clean "no address" or, where whole address records come before
 // the damage, the sound address, within its time-out. Elsewhere these tests

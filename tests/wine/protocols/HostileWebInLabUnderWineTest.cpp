@@ -1,6 +1,6 @@
 // The page check through the real WinInet transport under Wine against the
-// misbehaving server of tests/lab/hostile-web, run by hostile-web-lab.sh
-// inside its lab. Every class runs at once, each on a page component of its
+// misbehaving answers of tests/lab/lib/web.py, run by tests/lab/labs.sh
+// hostile-web inside its lab. Every class runs at once, each on a page component of its
 // own, so the whole set costs about one time limit. Elsewhere it skips.
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// The echo client under Wine inside the router lab of tests/lab/icmp-lab.sh,
-// run by tests/lab/icmp-lab-under-wine.sh (Wine and its server inside the
-// lab's client namespace). Elsewhere these tests skip themselves.
+// The echo client under Wine inside the router lab of tests/lab/labs.sh,
+// run by its icmp-wine lab (Wine and its server inside the lab's client
+// namespace). Elsewhere these tests skip themselves.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

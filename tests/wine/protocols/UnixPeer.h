@@ -38,7 +38,7 @@ class UnixPeer {
 public:
     UnixPeer(const std::string& name, const std::string& program, int lifetimeSeconds) {
         pidFile_ = "/tmp/plover-wine-" + name + "-" + std::to_string(::GetCurrentProcessId());
-        started_ = RunUnix(SourcePath("tests/lab/run-peer.sh") + " " + pidFile_ + " " +
+        started_ = RunUnix(SourcePath("tests/lab/lib/run-peer.sh") + " " + pidFile_ + " " +
                                std::to_string(lifetimeSeconds) + " " + program,
                            0);
     }

@@ -1,7 +1,7 @@
 // The log on the real Win32 file layer when its file works against it:
 // another process holds it without sharing, it carries the read-only
 // attribute, or the temporary folder's disk is full (the last only inside
-// tests/lab/hostile-files/full-temp-under-wine.sh, which mounts a tiny
+// tests/lab/labs.sh full-temp, which mounts a tiny
 // tmpfs there). Lines are lost; the record never is.
 #include <gtest/gtest.h>
 #include <windows.h>
