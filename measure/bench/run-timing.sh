@@ -2,7 +2,7 @@
 # The run-level figures, taken on the fault matrix's own scenarios
 # (tests/lab/matrix.sh, run exactly as the lab tier runs them), from
 # outside: the moment of the scenario's click on "Run Test" (click-recorder),
-# the moment the log line "Exiting thread" appears (log-stamper.py), the
+# the moment the log line "Exiting thread" appears (stamp_log), the
 # program's memory at that moment, and whether the run's log is line for
 # line the path whose pauses the native program summed.
 #
@@ -22,18 +22,43 @@ record() {
     printf '%s\t%s\n' "$figure" "$*" >>"$tsv"
 }
 value() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+# stamp_log OUT: each line of the prefix's log as it appears, "NANOSECONDS<TAB>
+# LINE" on the wall clock that date +%s%N reads (the log's own one-second
+# stamps are left out), and at "Exiting thread" the program's memory at
+# once. tail -F follows the log by name through its deletion and
+# re-creation, woken by inotify. It only reads files.
+stamp_log() {
+    local line text
+    tail -F -n +1 "$prefix/drive_c/users/$(id -un)/Temp/PloverToollog" 2>/dev/null |
+        while IFS= read -r line; do
+            text=${line%$'\r'}
+            [[ $text == \[*\]\ * ]] && text=${text#*] }
+            printf '%s\t%s\n' "${EPOCHREALTIME/./}000" "$text"
+            [[ $text == "Exiting thread"* ]] && printf '%s\t#memory %s\n' "${EPOCHREALTIME/./}000" "$(memory)"
+        done >>"$1"
+}
+memory() {                  # the RSS of the prefix's PloverTool.exe, and its anonymous part
+    local pid
+    for pid in $(pgrep -f 'PloverTool\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" || continue
+        awk '/^VmRSS:/ {r = $2} /^RssAnon:/ {a = $2} END {printf "rss_kib=%s anonymous_kib=%s", r, a}' \
+            "/proc/$pid/status"
+        return
+    done
+    echo "rss_kib= anonymous_kib="
+}
 
 for run in $(seq "$runs"); do
     work=$out/runs/$scenario-$run
     rm -rf "$work"
     mkdir -p "$work"
-    python3 "$here/log-stamper.py" "$prefix" "$work/stamps.tsv" 1800 &
+    stamp_log "$work/stamps.tsv" &
     stamper=$!
     started=$(date +%s)
     PATH=$here/click-recorder:$PATH PLOVER_CLICK_LOG=$work/clicks.txt timeout 1800 \
         bash "$root/tests/lab/matrix.sh" "$work/matrix" "$scenario" >"$work/matrix.out" 2>&1
     status=$?
-    kill "$stamper" 2>/dev/null
+    pkill -P "$stamper"
     wait "$stamper" 2>/dev/null
     [ "$status" -eq 0 ] || record error "$scenario run $run: the scenario failed its own checks (see $work/matrix.out)"
 
