@@ -1,10 +1,8 @@
 #include "measure/bench/LabComputerModel.h"
 
-#include <cstdint>
 #include <map>
 
 #include "protocols/HttpComponent.h"
-#include "protocols/Ipv4Text.h"
 #include "system/RegistryHelpers.h"
 
 namespace plover::bench {
@@ -22,45 +20,7 @@ const std::map<std::string, std::string>& LabNames() {
     return names;
 }
 
-// The question's name, read label by label (RFC 1035 section 4.1.2); empty
-// when the query is not one plain question.
-std::string QuestionName(const std::string& query, size_t& end) {
-    std::string name;
-    size_t at = 12;
-    while (at < query.size()) {
-        const auto length = static_cast<uint8_t>(query[at]);
-        if (length == 0) {
-            end = at + 5;  // the zero byte, QTYPE and QCLASS
-            return end <= query.size() ? name : std::string();
-        }
-        if (length > 63 || at + 1 + length > query.size()) return {};
-        if (!name.empty()) name += '.';
-        name.append(query, at + 1, length);
-        at += 1 + length;
-    }
-    return {};
-}
-
 }  // namespace
-
-std::string LabDnsAnswer(const std::string& query) {
-    size_t questionEnd = 0;
-    const std::string name = QuestionName(query, questionEnd);
-    if (name.empty()) return {};
-    std::string reply = query.substr(0, questionEnd);
-    const auto known = LabNames().find(name);
-    reply[2] = '\x81';  // a response to a recursive query (RFC 1035 section 4.1.1)
-    reply[3] = known == LabNames().end() ? '\x83' : '\x80';
-    reply[6] = 0;
-    reply[7] = known == LabNames().end() ? 0 : 1;
-    for (size_t i = 8; i < 12; ++i) reply[i] = 0;
-    if (known == LabNames().end()) return reply;
-    // One address record named by a pointer to the question.
-    reply += std::string("\xc0\x0c\x00\x01\x00\x01\x00\x00\x00\x00\x00\x04", 12);
-    const Ipv4Address address = *ParseDottedIpv4(known->second);
-    for (uint8_t byte : address) reply += static_cast<char>(byte);
-    return reply;
-}
 
 bool IsLabPath(const std::string& path) {
     return path == "healthy" || path == "proxy-on" || path == "dead-dns";
@@ -102,22 +62,19 @@ void BuildLabComputer(standin::FakeWindows& machine, const std::string& path) {
     machine.registry.SetString(HKCU, InternetSettings, "ProxyServer", LAB_PROXY);
 
     // Everything outside the lab's own subnet is the router's, and answers.
-    for (const char* host : {"127.0.0.1", LAB_PC_ADDRESS, LAB_GATEWAY, LAB_ISP_PROBE, LAB_SECOND_ISP_PROBE,
-                             LAB_VENDOR_WEB, LAB_SEARCH_WEB}) {
+    for (const char* host : {"127.0.0.1", LAB_PC_ADDRESS, LAB_GATEWAY, LAB_ISP_PROBE,
+                             LAB_SECOND_ISP_PROBE, LAB_VENDOR_WEB, LAB_SEARCH_WEB}) {
         machine.sockets.AnswerEcho(host);
     }
     std::vector<std::string> servers{LAB_RESELLER_DNS, LAB_SECOND_RESELLER_DNS};
     if (path != "dead-dns") servers.push_back(LAB_ADAPTER_DNS);
-    for (const std::string& server : servers) {
-        machine.sockets.ScriptDnsServer(server, 53, [](const std::string& query) {
-            std::string answer = LabDnsAnswer(query);
-            return answer.empty() ? std::nullopt : std::optional<std::string>(std::move(answer));
-        });
-    }
+    for (const std::string& server : servers) machine.sockets.ServeDnsZone(server, LabNames());
     machine.http.SetPage(TWinHTTP::CompleteUrl(LAB_VENDOR_WEB),
-                         "<html><head><title>" LAB_VENDOR_TITLE "</title></head><body>lab</body></html>");
+                         "<html><head><title>" LAB_VENDOR_TITLE
+                         "</title></head><body>lab</body></html>");
     machine.http.SetPage(TWinHTTP::CompleteUrl(LAB_SEARCH_WEB),
-                         "<html><head><title>" LAB_SEARCH_TITLE "</title></head><body>lab</body></html>");
+                         "<html><head><title>" LAB_SEARCH_TITLE
+                         "</title></head><body>lab</body></html>");
 }
 
 }  // namespace plover::bench

@@ -19,8 +19,4 @@ constexpr const char* LabAdapterName = "{00000003-0000-0000-0000-4E6574446576}";
 bool IsLabPath(const std::string& path);
 void BuildLabComputer(standin::FakeWindows& machine, const std::string& path);
 
-// A DNS server's answer to a query: an address record for each lab name, a
-// name error for anything else.
-std::string LabDnsAnswer(const std::string& query);
-
 }  // namespace plover::bench

@@ -1,5 +1,6 @@
 #include "tests/standin/FakeSockets.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 
@@ -108,6 +109,32 @@ void FakeSockets::ScriptDnsServer(const std::string& address, uint16_t port,
                                   DnsServerScript script) {
     std::lock_guard<std::mutex> lock(mutex_);
     dnsServers_[{address, port}] = std::move(script);
+}
+
+void FakeSockets::ServeDnsZone(const std::string& address,
+                               const std::map<std::string, std::string>& zone) {
+    ScriptDnsServer(address, 53, [&zone](const std::string& query) -> std::optional<std::string> {
+        // The question's name, label by label (RFC 1035 section 4.1.2).
+        std::string name;
+        size_t at = 12;
+        for (; at < query.size() && query[at] != 0; at += 1 + static_cast<uint8_t>(query[at])) {
+            name +=
+                (name.empty() ? "" : ".") + query.substr(at + 1, static_cast<uint8_t>(query[at]));
+        }
+        const auto known = zone.find(name);
+        const auto address = known == zone.end() ? std::nullopt : ParseDottedIpv4(known->second);
+        // A response to a recursive query with the question (RFC 1035 section
+        // 4.1.1): one address record that points back at it, or a name error.
+        std::string reply = query.substr(0, std::min(query.size(), at + 5));
+        if (reply.size() < 12) return std::nullopt;
+        reply.replace(2, 10,
+                      address ? std::string("\x81\x80\0\x01\0\x01\0\0\0\0", 10)
+                              : std::string("\x81\x83\0\x01\0\0\0\0\0\0", 10));
+        if (!address) return reply;
+        reply += std::string("\xc0\x0c\0\x01\0\x01\0\0\x0e\x10\0\x04", 12);
+        for (uint8_t byte : *address) reply += static_cast<char>(byte);
+        return reply;
+    });
 }
 
 void FakeSockets::SetHostAddress(const std::string& name, const std::string& address) {

@@ -54,6 +54,10 @@ public:
     void ScriptEcho(const std::string& address, std::vector<EchoAnswer> answers);
     void AnswerEcho(const std::string& address) { ScriptEcho(address, {EchoAnswer::Reply()}); }
     void ScriptDnsServer(const std::string& address, uint16_t port, DnsServerScript script);
+    // A DNS server on port 53 that answers an A record for each name of its
+    // zone (name -> dotted address, read at each query) and "no such name"
+    // for the rest.
+    void ServeDnsZone(const std::string& address, const std::map<std::string, std::string>& zone);
     // The host-name lookup knows this name; unknown names fail.
     void SetHostAddress(const std::string& name, const std::string& address);
     // Socket creation fails with this error code (0: it works again).

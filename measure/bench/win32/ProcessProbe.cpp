@@ -27,26 +27,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Win32Handles.h"
+
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+using namespace plover;
 
-private:
-    HANDLE handle_;
-};
+// A snapshot's empty value is INVALID_HANDLE_VALUE, a process's is NULL.
+using Snapshot = win32::UniqueFileHandle;
+using Handle = win32::UniqueHandle;
 
 std::vector<DWORD> ProcessesNamed(const std::string& exe) {
     std::vector<DWORD> found;
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    Snapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return found;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
@@ -82,7 +75,7 @@ int Memory(DWORD id) {
 
 // The threads the system lists for the process, or -1 without a list.
 long ThreadsOf(DWORD id) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    Snapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot) return -1;
     long count = 0;
     THREADENTRY32 entry{};

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <map>
 #include <string>
 
@@ -9,7 +8,6 @@
 #include "checks/NameResolution.h"
 #include "system/RegistryHelpers.h"
 #include "tests/standin/FakeWindows.h"
-#include "tests/unit/support/Hex.h"
 #include "tests/unit/support/WindowThread.h"
 
 namespace plover::checkstest {
@@ -31,24 +29,8 @@ struct NameResolutionMachine {
         machine.registry.SetString(HKLM, KeyA, "NameServer", "10.0.0.53");
         ServeDns("10.0.0.53", adapterZone);
     }
-    // A server that answers an A record for the names of its zone (name ->
-    // address) and "no such name" for the rest.
     void ServeDns(const std::string& server, const std::map<std::string, std::string>& zone) {
-        machine.sockets.ScriptDnsServer(server, 53, [&zone](const std::string& query) {
-            std::string name;
-            for (size_t at = 12; at < query.size() && query[at] != 0; at += query[at] + 1) {
-                name += (name.empty() ? "" : ".") + query.substr(at + 1, query[at]);
-            }
-            const auto it = zone.find(name);
-            unsigned a = 0, b = 0, c = 0, d = 0;
-            if (it != zone.end()) std::sscanf(it->second.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
-            return query.substr(0, 2) +
-                   testing::FromHex(it == zone.end() ? "8183 0001 0000" : "8180 0001 0001") +
-                   testing::FromHex("0000 0000") + query.substr(12) +
-                   (it == zone.end() ? ""
-                                     : testing::FromHex("c00c 0001 0001 00000e10 0004") +
-                                           std::string{char(a), char(b), char(c), char(d)});
-        });
+        machine.sockets.ServeDnsZone(server, zone);
     }
     void ServePage(const std::string& address, const std::string& body) {
         machine.http.SetPage("http://" + address, body);

@@ -40,8 +40,8 @@ protected:
 
     int port_ = winetest::FreePort(SOCK_STREAM);
     UnixPeer server_{"http",
-                     "/usr/bin/python3 " + winetest::SourcePath("tests/lab/lib/web.py") + " 127.0.0.1 " +
-                         std::to_string(port_) + " 60",
+                     "/usr/bin/python3 " + winetest::SourcePath("tests/lab/lib/web.py") +
+                         " 127.0.0.1 " + std::to_string(port_) + " 60",
                      60};
     WinInetTransport transport_;
 };
