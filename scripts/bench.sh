@@ -29,7 +29,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # The usual tools and the timing helpers; the test tiers need none of them.
 scripts/bootstrap.sh
-tools=(bind9-dnsutils curl hyperfine inotify-tools iputils-ping)
+tools=(bind9-dnsutils curl hyperfine iputils-ping)
 missing=()
 for p in "${tools[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -45,9 +45,9 @@ void BuildLabComputer(standin::FakeWindows& machine, const std::string& path) {
 
     // Wine reports the namespace's interface with DHCP on; the registry holds
     // what a DHCP adapter on Windows holds.
-    machine.adapters.SetTable({standin::Adapter(LabAdapterName, "lan0", true, LAB_GATEWAY,
+    machine.adapters.SetTable({standin::Adapter(LAB_ADAPTER_NAME, "lan0", true, LAB_GATEWAY,
                                                 {{LAB_PC_ADDRESS, LAB_MASK}})});
-    const std::string key = std::string(InterfacesKeyPath) + LabAdapterName;
+    const std::string key = std::string(InterfacesKeyPath) + LAB_ADAPTER_NAME;
     machine.registry.SetDword(HKLM, key, "EnableDHCP", 1);
     machine.registry.SetMultiString(HKLM, key, "IPAddress", {"0.0.0.0"});
     machine.registry.SetMultiString(HKLM, key, "SubnetMask", {"0.0.0.0"});

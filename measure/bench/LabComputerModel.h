@@ -13,8 +13,6 @@ namespace plover::bench {
 // reseller's, the two web servers, and the fault of the path. Its addresses
 // and names are the lab's own (tests/lab/lib/lab.env, made LabAddresses.h
 // by the build).
-constexpr const char* LabAdapterName = "{00000003-0000-0000-0000-4E6574446576}";
-
 // The paths the benchmark times: the matrix's scenarios of the same names.
 bool IsLabPath(const std::string& path);
 void BuildLabComputer(standin::FakeWindows& machine, const std::string& path);

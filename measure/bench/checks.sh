@@ -9,7 +9,7 @@ title="Benchmark: start-up and checks" fault="none" repairs="no repair" panel= c
 limit=1500 LAB_PEER_LIFETIME=1800
 bench=$lab_root/build/mingw-x86_64/bench
 to_window=$lab_root/measure/bench/start-to-window.py
-declare -A classes=([PloverTool]=plovertool.exe [MinimalWindow]=minimalwindow.exe)
+declare -gA classes=([PloverTool]=plovertool.exe [MinimalWindow]=minimalwindow.exe)
 
 record() { printf '%s\t%s\n' "$1" "${*:2}" >>"$BENCH_TSV"; }
 ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }

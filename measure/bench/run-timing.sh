@@ -26,10 +26,11 @@ value() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
 # LINE" on the wall clock that date +%s%N reads (the log's own one-second
 # stamps are left out), and at "Exiting thread" the program's memory at
 # once. tail -F follows the log by name through its deletion and
-# re-creation, woken by inotify. It only reads files.
+# re-creation; it looks every 5 ms, which is what a stamp may be late by.
+# It only reads files.
 stamp_log() {
     local line text
-    tail -F -n +1 "$prefix/drive_c/users/$(id -un)/Temp/PloverToollog" 2>/dev/null |
+    tail -F -s 0.005 -n +1 "$prefix/drive_c/users/$(id -un)/Temp/PloverToollog" 2>/dev/null |
         while IFS= read -r line; do
             text=${line%$'\r'}
             [[ $text == \[*\]\ * ]] && text=${text#*] }
@@ -52,7 +53,7 @@ for run in $(seq "$runs"); do
     work=$out/runs/$scenario-$run
     rm -rf "$work"
     mkdir -p "$work"
-    stamp_log "$work/stamps.tsv" &
+    stamp_log "$work/stamps.tsv" 2>/dev/null &
     stamper=$!
     started=$(date +%s)
     PATH=$here/click-recorder:$PATH PLOVER_CLICK_LOG=$work/clicks.txt timeout 1800 \
