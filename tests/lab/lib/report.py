@@ -73,6 +73,8 @@ def repairs_tried(entries):
 
 def state_summary(state):
     lines = []
+    if not state.is_dir():
+        return lines
 
     def values(file, names):
         for line in read_lines(state / file):
