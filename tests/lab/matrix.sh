@@ -7,7 +7,8 @@
 #
 #   matrix.sh OUT [--build x86_64|i686] [--display] WHAT
 #     --list     the scenarios, one a line        --table   docs/fault-matrix.md's table
-#     --clean    removes what labs killed half-way left behind (owner gone)
+#     --clean    removes what labs killed half-way left behind (owner gone);
+#                every run does that first
 #     all        every scenario, then OUT/index.html and OUT/thumbnails/
 #     ci         the scenarios the test command runs
 #     dns        every hostile-DNS scenario, then their table (OUT/dns-table.txt)
@@ -46,7 +47,10 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "matrix: needs root for network namespaces" >&2
     exit 1
 fi
-[ "$1" = --clean ] && { lab_leftovers; exit 0; }
+# A lab whose owner was killed may still run a session in the shared
+# prefix: it goes before this run starts.
+lab_leftovers
+[ "$1" = --clean ] && exit 0
 
 # One scenario in a lab of its own, as a process of its own (whose pid
 # names the lab): the network, the probes, the session inside the
