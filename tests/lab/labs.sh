@@ -86,7 +86,7 @@ hostile-web)
     lab_namespace client c && lab_namespace server s &&
         lab_pair "$client" "$server" 10.88.0.2/24 10.88.0.1/24 || exit 1
     # Longer than the tests' own bound, so the server is there for all of it.
-    ip netns exec "$server" timeout 200 /usr/bin/python3 "$here/lib/web.py" 10.88.0.1 80 200 >/dev/null &
+    LAB_NET=$server LAB_PEER_LIFETIME=200 lab_peer web /usr/bin/python3 "$here/lib/web.py" 10.88.0.1 80 200
     lab_wait "$server" 1 -tn 'sport = :80'
     results=${PLOVER_RESULTS_DIR:-$LAB_RUN}
     wine_tests "$client" hostile-web-lab 'HostileWebInLabUnderWine.*' PLOVER_HOSTILE_WEB=http://10.88.0.1 \
@@ -101,9 +101,9 @@ hostile-dns)
     for i in "${!kinds[@]}"; do
         address=10.78.0.$((10 + i))
         ip -n "$peer" addr add "$address/24" dev veth1
-        ip netns exec "$peer" timeout 240 /usr/bin/python3 "$here/lib/dns-responder.py" --kind "${kinds[$i]}" \
-            --listen "$address" --lifetime 240 --answer www.lab.test=10.78.0.80 --poison 10.78.0.66 \
-            --other-address 10.78.0.200 >"$LAB_RUN/${kinds[$i]}.log" 2>&1 &
+        LAB_NET=$peer LAB_PEER_LIFETIME=240 lab_peer "${kinds[$i]}" /usr/bin/python3 "$here/lib/dns-responder.py" \
+            --kind "${kinds[$i]}" --listen "$address" --lifetime 240 --answer www.lab.test=10.78.0.80 \
+            --poison 10.78.0.66 --other-address 10.78.0.200
         servers+=("${kinds[$i]}=$address")
     done
     lab_wait "$peer" "${#kinds[@]}" -un 'sport = :53'

@@ -8,7 +8,7 @@ Usage:
                    [--poison ADDRESS] [--other-address ADDRESS]
   dns-responder.py --describe [KIND]    what each kind sends, one line each
   dns-responder.py --table ROWS LOGS    one row per kind: what it sent (its log
-                   LOGS/KIND.log) and what the lookup gave (ROWS: the Wine
+                   LOGS/KIND.out) and what the lookup gave (ROWS: the Wine
                    test's "kind, result, elapsed ms" lines)
 
 The sound answer for a question is the address --answer gives its name
@@ -167,8 +167,11 @@ def table(rows_path, logs):
             rows = {row[0]: row[1:3] for row in (line.rstrip("\n").split("\t") for line in f) if len(row) >= 3}
     lines = [("class", "what the responder sent", "result (address / error text (code))", "elapsed ms")]
     for kind, sends in DESCRIPTIONS.items():
-        log = os.path.join(logs, kind + ".log")
-        sent = re.findall(r": sent (\d+) bytes from (\S+):", open(log).read()) if os.path.exists(log) else None
+        log = os.path.join(logs, kind + ".out")
+        sent = None
+        if os.path.exists(log):
+            with open(log, encoding="utf-8") as f:
+                sent = re.findall(r": sent (\d+) bytes from (\S+):", f.read())
         sends += "; no log" if sent is None else "; nothing sent" if not sent else \
             "; %d sent, %s bytes from %s" % (len(sent), sent[0][0], sent[0][1])
         lines.append((kind, sends) + tuple(rows.get(kind, ("no result: the lookup did not finish", "-"))))
