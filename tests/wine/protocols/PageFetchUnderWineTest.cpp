@@ -1,4 +1,4 @@
-// The page component over WinInet under Wine, against a python http.server
+// The page component over WinInet under Wine, against the lab's web server
 // on the loopback started by the test.
 #include <gtest/gtest.h>
 
