@@ -77,6 +77,12 @@ void TPloverMainForm::BuildControls() {
     PlacePicture(Image5, "Image5", nullptr, 80, 244, 10, 10, Picture::Bullet);
     PlacePicture(Image6, "Image6", nullptr, 80, 292, 10, 10, Picture::Bullet);
 
+    // Why Run Test waits after Cancel or a close in mid-run; hidden otherwise.
+    Place(stopNotice, "stopNotice", ControlKind::Label, nullptr, 54, 392, 328, 32, false);
+    stopNotice.transparent = true;
+    stopNotice.wordWrap = true;
+    stopNotice.font = Arial(13, true);
+
     // The stages in progress.
     Place(stepsPanel, "stepsPanel", ControlKind::Panel, nullptr, 0, 0, 453, 497, false);
     PlacePicture(Image2, "Image2", &stepsPanel, -2, 0, 443, 481, Picture::PanelBackground);
@@ -156,6 +162,7 @@ std::vector<FormControl*> TPloverMainForm::Controls() {
             &Image4,
             &Image5,
             &Image6,
+            &stopNotice,
             &stepsPanel,
             &Image2,
             &Label4,

@@ -172,16 +172,36 @@ void TNameResolution::ReplaceHostsFile() {
     const std::string folder = HostsFolderToReplace();
     const std::string hostsPath = folder + "\\Hosts";
     if (os_.files.Exists(hostsPath)) {
+        ClearLockingAttributes(hostsPath);
         // Without a copy of the user's file in place, the file stays as it is.
         if (!BackUpHostsFile(hostsPath, folder)) {
             WriteLog(os_, "hosts file not saved, left in place", hostsPath);
             return;
         }
-        os_.files.Delete(hostsPath);
     }
-    auto file = os_.files.Open(hostsPath, FileAccess::ReadWrite, FileShare::None,
-                               FileDisposition::CreateAlways);
-    if (file) file->Write(ReplacementHosts);
+    // The new file is written whole beside the old one and then takes its
+    // name in one step, so the system never finds the hosts file missing
+    // or half written.
+    const std::string fresh = folder + "\\Hosts.new";
+    bool written = false;
+    if (auto file = os_.files.Open(fresh, FileAccess::ReadWrite, FileShare::None,
+                                   FileDisposition::CreateAlways)) {
+        written = file->Write(ReplacementHosts);
+    }
+    if (!written || !os_.files.Replace(fresh, hostsPath)) {
+        os_.files.Delete(fresh);
+        WriteLog(os_, "hosts file not replaced", hostsPath);
+    }
+}
+
+void TNameResolution::ClearLockingAttributes(const std::string& hostsPath) {
+    // Hijackers set these so that the file cannot be replaced.
+    constexpr uint32_t Locking =
+        FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System;
+    const auto attributes = os_.files.Attributes(hostsPath);
+    if (!attributes || (*attributes & Locking) == 0) return;
+    os_.files.SetAttributes(hostsPath, *attributes & ~Locking);
+    WriteLog(os_, "hosts file attributes cleared", hostsPath);
 }
 
 void TNameResolution::WriteProviderDns() {
@@ -207,6 +227,8 @@ void TNameResolution::WriteProviderDns() {
         const std::string path = InterfaceKeyOf(*adapter);
         auto key = OpenInterfaceKey(os_, path);
         if (!key) continue;
+        // The user's own servers are now only in the settings snapshot.
+        NetworkSettings_.NoteInterfaceValuesChanged();
         WriteLog(os_, "regKey", "");
         if (!adapter->DhcpEnabled) {
             WriteLog(os_, "writed dns", "");

@@ -72,6 +72,9 @@ private:
     // Puts the hosts file's content beside it without overwriting any other
     // saved content; true when it is saved (or needs no saving).
     bool BackUpHostsFile(const std::string& hostsPath, const std::string& folder);
+    // Takes read-only, hidden and system off the hosts file, which would
+    // keep it from being replaced.
+    void ClearLockingAttributes(const std::string& hostsPath);
 
     const Platform& os_;
     TNetworkSettings& NetworkSettings_;

@@ -58,7 +58,9 @@ std::string TNetworkSettings::FindGatewayInterfaceKey() {
     int attemptsLeft = KeyAttempts;
     RefreshAdapters();
     WriteLog(os_, "read registry key for gateway", "");
-    while (result == GatewayKeyRetry && attemptsLeft > 0) {
+    // A run asked to stop looks no further: its pauses no longer wait, and
+    // the attempts would only fill the log.
+    while (result == GatewayKeyRetry && attemptsLeft > 0 && !StopRequested(os_.clock)) {
         os_.clock.Sleep(AttemptPauseMs);
         for (const AdapterDetails& record : Adapters_) {
             WriteLog(os_, "adapter", record.AdapterName);

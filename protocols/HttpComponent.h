@@ -39,6 +39,10 @@ public:
     // the page, judged on what arrived.
     uint64_t BodySizeLimit = DefaultBodySizeLimit;
 
+    // Asked while a fetch runs, besides Abort: true ends the fetch at once
+    // (OnDoneInterrupted).
+    std::function<bool()> StopRequested;
+
     TOnDone OnDone;                  // the whole body arrived, or as much as the limit keeps
     TOnHTTPError OnHTTPError;        // a status other than 200 or 206
     TNotifyEvent OnHostUnreachable;  // no HTTP status at all

@@ -54,8 +54,9 @@ void TIdIcmpClient::PingOnce() {
     std::array<uint8_t, EchoReceiveBufferSize> buffer{};
     size_t received = 0;
     takeInHand();
-    const WaitResult wait =
-        socket->WaitReadable(static_cast<uint32_t>(std::max(ReceiveTimeout, 0)));
+    // A run asked to stop waits for no reply: the ping counts as unanswered.
+    const WaitResult wait = socket->WaitReadable(static_cast<uint32_t>(std::max(ReceiveTimeout, 0)),
+                                                 clock_.StopRequest());
     if (wait.error != 0) throw ESocketError(wait.error, sockets_.ErrorText(wait.error));
     if (wait.readable) {
         const SocketResult read = socket->Receive(buffer.data(), buffer.size());

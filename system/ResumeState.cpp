@@ -118,9 +118,21 @@ std::string SnapshotFileName(const LocalDateTime& when) {
 void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view text) {
     const std::string path = GetTempFolder(os) + SnapshotFileName(os.clock.Now());
     snapshot.SettingsSnapshotPath = path;
+    snapshot.InterfaceValuesChanged = false;
     auto file = os.files.Open(path, FileAccess::ReadWrite, FileShare::ReadWrite,
                               FileDisposition::CreateAlways);
     if (file) file->Write(text);
+}
+
+bool DeleteSettingsSnapshot(const Platform& os, const SettingsSnapshot& snapshot) {
+    const std::string path = snapshot.SettingsSnapshotPath;
+    if (path.empty() || !os.files.Exists(path)) return false;
+    if (snapshot.InterfaceValuesChanged) {
+        WriteLog(os, "settings snapshot kept", path);
+        return false;
+    }
+    os.files.Delete(path);
+    return true;
 }
 
 }  // namespace plover

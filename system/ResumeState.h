@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -52,7 +53,16 @@ private:
 // first one. Written by the diagnostic thread, read by the window.
 struct SettingsSnapshot {
     SharedText SettingsSnapshotPath;
+    // Set when a run left an interface value changed since that snapshot
+    // was written: the file is then the only record of the user's own
+    // values, and is kept.
+    std::atomic<bool> InterfaceValuesChanged{false};
 };
+
+// Deletes the snapshot file when it exists, unless a run left an interface
+// value changed: then it stays, and the log names it. True when a deletion
+// was made (whether or not the system allowed it).
+bool DeleteSettingsSnapshot(const Platform& os, const SettingsSnapshot& snapshot);
 
 // Marks the run as interrupted by a restart and arranges for the program to
 // start again at the next log-on.

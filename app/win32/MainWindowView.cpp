@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "app/win32/Artwork.h"
+#include "system/Log.h"
 
 namespace plover::win32 {
 
@@ -10,6 +11,9 @@ namespace {
 
 constexpr const char* WindowClass = "PloverToolWizard";
 constexpr UINT_PTR AnimationTimer = 1;
+constexpr UINT_PTR CloseTimer = 2;
+// How often a wait for the run looks again when no message comes.
+constexpr DWORD MessageWaitSlice = 50;
 constexpr UINT AnimationMilliseconds = 90;
 constexpr int FirstButtonId = 101;
 constexpr int MemoId = 110;
@@ -62,6 +66,10 @@ bool MainWindowView::Create(TPloverMainForm& form) {
                               nullptr, instance_, this);
     if (!window_) return false;
     synchronizer_.Attach(window_, GetCurrentThreadId());
+    const Platform& os = form.Os();
+    synchronizer_.OnError = [&os](const std::string& error) {
+        WriteLog(os, "window operation failed", error);
+    };
     CreateChildren();
     SyncChildren();
     return true;
@@ -260,6 +268,24 @@ void MainWindowView::CloseMainWindow() { PostMessageA(window_, WM_CLOSE, 0, 0); 
 
 void MainWindowView::PostRunEnded() { PostMessageA(window_, RunEndedMessage, 0, 0); }
 
+void MainWindowView::StartCloseTimer(uint32_t milliseconds) {
+    if (window_) SetTimer(window_, CloseTimer, milliseconds, nullptr);
+}
+
+void MainWindowView::HandleMessagesUntil(const std::function<bool()>& done) {
+    while (!done() && window_ && IsWindow(window_)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, MessageWaitSlice, QS_ALLINPUT);
+        HandlePendingMessages();
+    }
+}
+
+void MainWindowView::LogFailedMessage(UINT message, const char* error) noexcept {
+    try {
+        WriteLog(form_->Os(), "window message failed: " + std::to_string(message), error);
+    } catch (...) {
+    }
+}
+
 void MainWindowView::OnClose() {
     bool canClose = false;
     form_->FormCloseQuery(canClose);
@@ -307,6 +333,11 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 return 0;
             }
             case WM_TIMER:
+                if (wParam == CloseTimer) {
+                    KillTimer(window_, CloseTimer);
+                    form_->CloseWaitEnded();
+                    return 0;
+                }
                 if (wParam == AnimationTimer) {
                     ++frame_;
                     for (const FormControl* spinner :
@@ -408,6 +439,14 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             case WM_CLOSE:
                 OnClose();
                 return 0;
+            case WM_QUERYENDSESSION:
+                // The session may end; the run is asked to stop now, so that
+                // it has ended, or nearly, when the end comes.
+                form_->SessionEnding();
+                return TRUE;
+            case WM_ENDSESSION:
+                if (wParam) form_->SessionEnded();
+                return 0;
             case WM_DESTROY:
                 synchronizer_.Detach();
                 if (timerRunning_) KillTimer(window_, AnimationTimer);
@@ -421,8 +460,12 @@ LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             default:
                 break;
         }
+    } catch (const std::exception& error) {
+        // Nothing escapes the window procedure; the window keeps its state,
+        // and the log says what failed.
+        LogFailedMessage(message, error.what());
     } catch (...) {
-        // Nothing escapes the window procedure; the window keeps its state.
+        LogFailedMessage(message, "unknown error");
     }
     return DefWindowProcA(window_, message, wParam, lParam);
 }

@@ -46,6 +46,8 @@ public:
     void HideMainWindow() override;
     void CloseMainWindow() override;
     void PostRunEnded() override;
+    void StartCloseTimer(uint32_t milliseconds) override;
+    void HandleMessagesUntil(const std::function<bool()>& done) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -60,6 +62,7 @@ private:
     bool ShownOnScreen(const FormControl& control) const;
     const FormControl* LinkAt(POINT point) const;
     void OnClose();
+    void LogFailedMessage(UINT message, const char* error) noexcept;
 
     HINSTANCE instance_;
     Win32Synchronizer& synchronizer_;

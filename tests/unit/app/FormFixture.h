@@ -108,6 +108,13 @@ public:
     void PostRunEnded() override {
         Post([this] { form_->RunEnded(); });
     }
+    // The test lets the close's time run out itself, with CloseWaitEnded.
+    void StartCloseTimer(uint32_t milliseconds) override { closeTimers.push_back(milliseconds); }
+    void HandleMessagesUntil(const std::function<bool()>& done) override {
+        ++messageWaits;
+        if (onMessageWait) onMessageWait();
+        RunUntil(done);
+    }
 
     void Synchronize(const std::function<void()>& operation) override {
         if (std::this_thread::get_id() == windowThread_) {
@@ -149,6 +156,10 @@ public:
     // What the user does whenever the window handles its messages (clicks
     // that arrive while a handler pumps).
     std::function<void()> onMessages;
+    // What happens while the window waits for the run (the bound running out).
+    std::function<void()> onMessageWait;
+    std::vector<uint32_t> closeTimers;
+    int messageWaits = 0;
     bool answerYes = false;
     int changes = 0;
     int pendingHandled = 0;

@@ -124,10 +124,11 @@ TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
     Run(thread);
 
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
-    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
-                                                            "StageCompleted"}));
-    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ", "synchronize step ",
-                                                            "Exiting thread "}));
+    EXPECT_EQ(display.Operations(),
+              (std::vector<std::string>{"StageCompleted", "ShowRouterMessage", "StageCompleted"}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        (std::vector<std::string>{"synchronize step ", "synchronize step ", "Exiting thread "}));
     EXPECT_EQ(thread.StageNumber, 7);
 }
 
@@ -138,7 +139,9 @@ TEST_F(RunFrame, ATerminationRequestStopsBeforeTheNextStage) {
         Run(thread);
         EXPECT_TRUE(stagesRun.empty());
         EXPECT_TRUE(display.Operations().empty());
-        EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"Exiting thread "}));
+        EXPECT_EQ(machine.LogLines(),
+                  (std::vector<std::string>{"run stopped asked before the first stage",
+                                            "Exiting thread "}));
     }
     // Cancel during stage 2: that stage finishes its iteration, stage 3 never runs.
     auto stages = RecordingStages();

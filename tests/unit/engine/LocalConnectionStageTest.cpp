@@ -43,7 +43,8 @@ const Lines SubnetPass{
     "checking local connection step Default gateway is on the same subnet as IP address -pass"};
 const Lines GatewayRepair{"checking local connection step ping gatewaw- disable firewall",
                           "checking local connection step  ping gatewaw fail"};
-const Lines RunEnd{"synchronize step ", "Exiting thread "};
+// The harness asks the stop once the stage is over, so no later stage runs.
+const Lines RunEnd{"synchronize step ", "run stopped asked during stage 2", "Exiting thread "};
 
 // An XP SP2 machine with one adapter {A} whose address, gateway and loopback
 // answer unless a test says otherwise; stage 1 has left the inventory built.
@@ -83,8 +84,9 @@ protected:
     Lines StageEntries() const {
         Lines own;
         for (const std::string& line : machine.LogLines()) {
-            for (const char* prefix : {"start checking local", "checking local connection step",
-                                       "gateway from registry ", "synchronize", "Exiting"}) {
+            for (const char* prefix :
+                 {"start checking local", "checking local connection step",
+                  "gateway from registry ", "synchronize", "run stopped", "Exiting"}) {
                 if (line.rfind(prefix, 0) == 0) own.push_back(line);
             }
         }
@@ -165,13 +167,16 @@ TEST_F(LocalConnectionStage, AddressesSilentAfterTheSwitchFallBackOnTheRestartRe
                              {"checking local connection step - invalid IP address  try to repair"},
                              RunEnd}));
     const Lines log = machine.LogLines();
-    EXPECT_EQ(Lines(log.end() - 7, log.end()),
-              Concat<std::string>({{"ping on ipaddress - error try to repair",
-                                    "winsock answer:  ", "winsock is not corrupted ",
-                                    "delete winsoktemp ", "check winsock result:  True"},
-                                   RunEnd}));
+    EXPECT_EQ(Lines(log.end() - 9, log.end()),
+              Concat<std::string>(
+                  {{"ping on ipaddress - error try to repair",
+                    "winsock answer:  ", "winsock is not corrupted ", "delete winsoktemp ",
+                    "check winsock result:  True", "put back interface settings {A}"},
+                   RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowRouterMessage", "StageCompleted"}));
+    // The switch helped nothing and the computer does not restart with it.
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 0u);
 }
 
 TEST_F(LocalConnectionStage, SubnetFailingTwiceEndsOnTheNoInternetPanelWithoutAGatewayPing) {

@@ -87,7 +87,8 @@ const Lines ResetEntries{
     "pos Sucessfully reset 1",
     "delete winsokans ",
 };
-const Lines RunEnd{"synchronize step ", "Exiting thread "};
+// The harness asks the stop once the stage is over.
+const Lines RunEnd{"synchronize step ", "run stopped asked during stage 1", "Exiting thread "};
 const std::string NotRepaired = "no valid ip address found. The connection couldn't be repaired ";
 
 TEST_F(NetworkSettingsStage, AdapterAndAddressPassAtOnce) {
