@@ -339,9 +339,11 @@ void TPloverMainForm::FormCloseQuery(bool& canClose) {
     if (RunActive() && !closeCutShort_) {
         canClose = false;
         if (closing_ != Closing::No) return;
+        // Set before the screen changes: its message pump may already bring
+        // the run's end, which then finishes this close.
         closing_ = Closing::Window;
-        StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
         host_.StartCloseTimer(CloseWaitMilliseconds);
+        StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
         return;
     }
     CleanUpOnClose();
@@ -364,8 +366,8 @@ void TPloverMainForm::SessionEnding() {
 void TPloverMainForm::SessionEnded() {
     if (RunActive() && !closeCutShort_) {
         closing_ = Closing::Session;
-        if (!RunCancelled()) StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
         host_.StartCloseTimer(SessionEndWaitMilliseconds);
+        if (!RunCancelled()) StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
         host_.HandleMessagesUntil([this] { return !RunActive() || closeCutShort_; });
     }
     CleanUpOnClose();

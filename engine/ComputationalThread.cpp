@@ -50,8 +50,12 @@ void ComputationalThread::Start() {
 void ComputationalThread::Terminate() noexcept {
     std::lock_guard<std::mutex> lock(stepMutex_);
     if (stop_.Requested()) return;
-    const std::string& step = repairing_ ? step_ : stage_;
-    stopAsked_ = step.empty() ? "asked before the first stage" : "asked during " + step;
+    try {
+        const std::string& step = repairing_ ? step_ : stage_;
+        stopAsked_ = step.empty() ? "asked before the first stage" : "asked during " + step;
+    } catch (...) {
+        // Only the log's note of where the run stood is lost.
+    }
     stop_.Request();
 }
 

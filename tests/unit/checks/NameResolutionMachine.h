@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "app/PageService.h"
@@ -22,6 +23,27 @@ inline const std::string HostsPath = EtcFolder + "\\hosts";
 inline const std::string Vendor = TNameResolution::VendorProbeHost;
 inline const std::string Search = TNameResolution::SearchProbeHost;
 
+// A DNS server that answers an A record for the names of its zone (name ->
+// address) and "no such name" for the rest; the zone is read at each query.
+inline standin::FakeSockets::DnsServerScript ZoneServer(
+    const std::map<std::string, std::string>& zone) {
+    return [&zone](const std::string& query) -> std::optional<std::string> {
+        std::string name;
+        for (size_t at = 12; at < query.size() && query[at] != 0; at += query[at] + 1) {
+            name += (name.empty() ? "" : ".") + query.substr(at + 1, query[at]);
+        }
+        const auto it = zone.find(name);
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (it != zone.end()) std::sscanf(it->second.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+        return query.substr(0, 2) +
+               testing::FromHex(it == zone.end() ? "8183 0001 0000" : "8180 0001 0001") +
+               testing::FromHex("0000 0000") + query.substr(12) +
+               (it == zone.end() ? ""
+                                 : testing::FromHex("c00c 0001 0001 00000e10 0004") +
+                                       std::string{char(a), char(b), char(c), char(d)});
+    };
+}
+
 // An XP machine whose adapter {A} has a usable gateway and the DNS server
 // 10.0.0.53, with the window's real echo check and page component.
 struct NameResolutionMachine {
@@ -31,24 +53,8 @@ struct NameResolutionMachine {
         machine.registry.SetString(HKLM, KeyA, "NameServer", "10.0.0.53");
         ServeDns("10.0.0.53", adapterZone);
     }
-    // A server that answers an A record for the names of its zone (name ->
-    // address) and "no such name" for the rest.
     void ServeDns(const std::string& server, const std::map<std::string, std::string>& zone) {
-        machine.sockets.ScriptDnsServer(server, 53, [&zone](const std::string& query) {
-            std::string name;
-            for (size_t at = 12; at < query.size() && query[at] != 0; at += query[at] + 1) {
-                name += (name.empty() ? "" : ".") + query.substr(at + 1, query[at]);
-            }
-            const auto it = zone.find(name);
-            unsigned a = 0, b = 0, c = 0, d = 0;
-            if (it != zone.end()) std::sscanf(it->second.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
-            return query.substr(0, 2) +
-                   testing::FromHex(it == zone.end() ? "8183 0001 0000" : "8180 0001 0001") +
-                   testing::FromHex("0000 0000") + query.substr(12) +
-                   (it == zone.end() ? ""
-                                     : testing::FromHex("c00c 0001 0001 00000e10 0004") +
-                                           std::string{char(a), char(b), char(c), char(d)});
-        });
+        machine.sockets.ScriptDnsServer(server, 53, ZoneServer(zone));
     }
     void ServePage(const std::string& address, const std::string& body) {
         machine.http.SetPage("http://" + address, body);
