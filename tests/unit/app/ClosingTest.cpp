@@ -135,6 +135,81 @@ TEST(Closing, ARunThatDoesNotStopInTimeIsLeftAndTheStepNamed) {
     ASSERT_TRUE(fixture.FinishRun());
 }
 
+TEST(SessionEnd, StopsTheRunWaitsForItAndCleansUp) {
+    // With no run: the clean-up at once, firewall on again.
+    {
+        FormFixture fixture;
+        auto& form = fixture.Build();
+        form.SetFirewallWasDisabled();
+        form.SessionEnding();
+        form.SessionEnded();
+        EXPECT_TRUE(fixture.machine.firewall.enabled);
+        EXPECT_EQ(fixture.host.messageWaits, 0);
+        EXPECT_EQ(fixture.machine.LogLines().back(), "close Plover tool ");
+    }
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    fixture.machine.firewall.enabled = false;
+    std::atomic<bool> entered{false};
+    std::atomic<int> laterStages{0};
+    form.SetStageSlots(HeldUntilStopped(entered, laterStages));
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    form.SessionEnding();
+    EXPECT_TRUE(form.stopNotice.visible);
+    form.SessionEnded();
+    EXPECT_FALSE(form.RunActive());
+    EXPECT_EQ(fixture.host.closeTimers, (std::vector<uint32_t>{8000}));
+    EXPECT_EQ(laterStages, 0);
+    EXPECT_TRUE(fixture.machine.firewall.enabled);
+    EXPECT_TRUE(form.ApplicationEndRequested());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_LT(std::find(lines.begin(), lines.end(), "Exiting thread "),
+              std::find(lines.begin(), lines.end(), "close Plover tool "));
+}
+
+TEST(SessionEnd, ARunThatDoesNotStopInTimeIsLeftAndTheCleanUpRuns) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> release{false};
+    StageSlots slots;
+    slots[0] = [&](ComputationalThread& thread) {
+        thread.Repair("WriteProviderDns", [&] {
+            entered = true;
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    };
+    form.SetStageSlots(slots);
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    // Windows would end the program: the bound runs out while it waits.
+    fixture.host.onMessageWait = [&] { form.CloseWaitEnded(); };
+    form.SessionEnded();
+    EXPECT_TRUE(form.RunActive());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_EQ(lines[lines.size() - 4], "closed before the run ended, during WriteProviderDns");
+    EXPECT_EQ(lines.back(), "close Plover tool ");
+    release = true;
+    ASSERT_TRUE(fixture.FinishRun());
+}
+
+TEST(StartUp, EndingSilentlyStillRemovesAPendingResume) {
+    FormFixture fixture(testing::Block(testing::Without(testing::SampleRecords(), "scbi")));
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    fixture.machine.registry.SetString(RegistryRoot::LocalMachine, "Software\\PloverTool",
+                                       "PloverReboot", "sart on logon");
+    fixture.machine.registry.SetString(RegistryRoot::LocalMachine, runKey, "PloverReboot",
+                                       "C:\\PloverTool.exe /waitsuspend");
+    auto& form = fixture.Build();
+    ASSERT_TRUE(form.ApplicationEndRequested());
+    form.EndedWithoutWindow();
+    EXPECT_FALSE(
+        fixture.machine.registry.HasKey(RegistryRoot::LocalMachine, "Software\\PloverTool"));
+    EXPECT_FALSE(
+        fixture.machine.registry.Value(RegistryRoot::LocalMachine, runKey, "PloverReboot"));
+}
+
 TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
     FormFixture fixture;
     auto& form = fixture.Build();

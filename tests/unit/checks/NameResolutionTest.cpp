@@ -162,6 +162,30 @@ TEST_F(NameResolutionTest, ProviderDnsGoesIntoAdaptersWithAGatewayThenTheConnect
     EXPECT_EQ(machine.processes.CommandLines(),
               (Lines{"cmd.exe /cipconfig /flushdns", "cmd.exe /cipconfig /registerdns"}));
     EXPECT_EQ(machine.connections.Switches(), (Lines{"disconnect LAN", "connect LAN"}));
+    // The user's own servers are now only in the settings snapshot.
+    EXPECT_TRUE(snapshot.InterfaceValuesChanged);
+}
+
+TEST_F(NameResolutionTest, ALockedHostsFileIsUnlockedSavedAndReplacedInOneStep) {
+    const std::string replaced = "C:\\WINDOWS\\system32\\drivers\\etc\\Hosts";
+    const std::string hijacked = "10.6.6.6 www.google.com\r\n";
+    machine.files.SetContent(HostsPath, hijacked);
+    machine.files.AddAttributes(
+        HostsPath, FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System);
+    names.ReplaceHostsFile();
+    EXPECT_EQ(machine.files.Content(HostsPath), TNameResolution::ReplacementHosts);
+    EXPECT_EQ(machine.files.Attributes(HostsPath), 0u);
+    EXPECT_EQ(machine.files.Content(EtcFolder + "\\Hosts_OLD.txt"), hijacked);
+    EXPECT_EQ(LastLines(1), (Lines{"hosts file attributes cleared " + replaced}));
+
+    // A replacement that cannot be written leaves the file as it was, and
+    // says so.
+    machine.files.SetContent(HostsPath, "mine");
+    machine.files.FailWrites(EtcFolder + "\\Hosts.new");
+    names.ReplaceHostsFile();
+    EXPECT_EQ(machine.files.Content(HostsPath), "mine");
+    EXPECT_FALSE(machine.files.HasFile(EtcFolder + "\\Hosts.new"));
+    EXPECT_EQ(LastLines(1), (Lines{"hosts file not replaced " + replaced}));
 }
 
 }  // namespace

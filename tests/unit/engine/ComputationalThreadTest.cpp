@@ -214,5 +214,47 @@ TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
     EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
 }
 
+TEST_F(RunFrame, AfterAStopNoRepairStartsAndNoFailurePanelIsShownButUndoingFinishes) {
+    auto stages = RecordingStages();
+    bool undone = false;
+    stages[0] = [&](ComputationalThread& run) {
+        EXPECT_TRUE(run.Repair("SwitchToDhcp", [&] {
+            EXPECT_TRUE(run.RepairUnderWay());
+            EXPECT_EQ(run.StepUnderWay(), "SwitchToDhcp");
+            run.Terminate();  // the repair under way still finishes
+        }));
+        EXPECT_EQ(run.StepUnderWay(), "stage 1");
+        EXPECT_FALSE(run.Repair("DisableFirewall", [] { ADD_FAILURE() << "repair after a stop"; }));
+        run.Undo("PutBackDhcpSwitch", [&] { undone = true; });
+        EXPECT_FALSE(run.FailStage(&RunDisplay::ShowRouterMessage));
+    };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    Run(thread);
+    EXPECT_TRUE(undone);
+    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted"}));
+    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ",
+                                                            "run stopped asked during SwitchToDhcp",
+                                                            "Exiting thread "}));
+}
+
+class ThrowingDisplay : public RecordingDisplay {
+public:
+    void ShowRepairInProgress() override { throw std::runtime_error("no screen"); }
+};
+
+TEST_F(RunFrame, AWindowOperationThatThrowsIsLoggedByNameAndTheRunGoesOn) {
+    ThrowingDisplay throwing;
+    auto stages = RecordingStages();
+    stages[0] = [](ComputationalThread& run) {
+        run.Synchronize(&RunDisplay::ShowRepairInProgress);
+    };
+    ComputationalThread thread(machine.Os(), throwing, window, stages, true);
+    Run(thread);
+    const auto lines = machine.LogLines();
+    EXPECT_EQ(lines.front(), "window operation failed: ShowRepairInProgress no screen");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "synchronize step "), 5);
+    EXPECT_EQ(thread.StageNumber, 6);
+}
+
 }  // namespace
 }  // namespace plover

@@ -107,6 +107,20 @@ TEST_F(LastStages, IspUnreachableTwiceEndsOnTheSupportMessageAndNothingLaterRuns
     EXPECT_EQ(machine.sockets.EchoRequestsTo("4.2.2.2"), 4);
 }
 
+TEST_F(LastStages, AnIspDroppingEchoButTakingAConnectionPassesWithoutTheSwitch) {
+    // A refusal may come from a filter on the way: it does not count.
+    machine.sockets.ScriptTcp(IspProbeAddress, 53, TcpAnswer::Refused);
+    machine.sockets.ScriptTcp("4.2.2.2", 53, TcpAnswer::Accepted);
+    EXPECT_EQ(Run(3), 6);
+    const Lines entries = Entries();
+    EXPECT_EQ(Lines(entries.begin(), entries.begin() + 4),
+              (Lines{"ISP check ", "tcp probe 198.41.0.4:53 refused",
+                     "ISP answers over TCP 4.2.2.2:53 accepted", "synchronize step "}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_EQ(display.Operations(), Completed3);
+    EXPECT_EQ(machine.clock.Pauses().front(), 2000u);
+}
+
 enum class Proxy { Off, ValueAbsent, On, KeyMissing };
 
 class BrowserStage : public LastStages, public ::testing::WithParamInterface<Proxy> {};

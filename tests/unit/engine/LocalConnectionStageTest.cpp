@@ -263,5 +263,27 @@ TEST_F(LocalConnectionStage, NoGatewayAnywhereEndsOnTheRouterMessage) {
     EXPECT_EQ(machine.sockets.EchoRequestsTo(Address), 1);
 }
 
+TEST_F(LocalConnectionStage, AGatewayDroppingEchoButAnsweringTcpPassesAndTheFirewallStays) {
+    // One adapter with two addresses: its gateway is asked once, on port 80
+    // and then 53, where a refusal shows it is there.
+    machine.adapters.SetTable(
+        {Adapter("{A}", "Ethernet", false, Gateway,
+                 {{Address, "255.255.255.0"}, {"192.168.1.11", "255.255.255.0"}})});
+    settings.RefreshAdapters();
+    machine.clock.ClearPauses();
+    machine.sockets.AnswerEcho("192.168.1.11");
+    machine.sockets.ScriptEcho(Gateway, {});
+    machine.sockets.ScriptTcp(Gateway, 53, TcpAnswer::Refused);
+    EXPECT_EQ(RunStage(), 3);
+    EXPECT_EQ(machine.sockets.TcpAttempts(), (Lines{"192.168.1.1:80", "192.168.1.1:53"}));
+    const Lines log = machine.LogLines();
+    EXPECT_EQ(Lines(log.end() - 5, log.end() - 3),
+              (Lines{"tcp probe 192.168.1.1:80 no answer",
+                     "gateway answers over TCP 192.168.1.1:53 refused"}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_EQ(display.Operations(), (Lines{"StageCompleted"}));
+    EXPECT_EQ(machine.clock.Pauses().back(), 1000u);
+}
+
 }  // namespace
 }  // namespace plover

@@ -1,7 +1,8 @@
-// Cancel in the middle of a run of the shipped stages: every pause and every
-// wait ends at once, a repair under way finishes, nothing starts after it,
-// no failure panel is shown, and what the run changed without success is
-// put back.
+// Runs of the shipped stages leave the machine no worse. Cancel in the
+// middle: every pause and every wait ends at once, a repair under way
+// finishes, nothing starts after it, no failure panel is shown. A DHCP
+// switch that did not help is put back; one that stayed keeps the settings
+// snapshot, the record of the user's own values.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -296,6 +297,48 @@ TEST_F(StopPoints, AWaitForAnAnswerEndsAtOnceAndNoRepairFollows) {
             EXPECT_GE(run.machine.sockets.CutWaits(), 1);
         }
     }
+}
+
+size_t IndexOf(const Lines& lines, const std::string& prefix) {
+    return static_cast<size_t>(
+        std::find_if(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }) -
+        lines.begin());
+}
+
+TEST_F(StopPoints, ASwitchThatDoesNotHelpIsPutBackBeforeThePanel) {
+    machine.sockets.ScriptEcho(IspProbeAddress, {});
+    const auto gateway = machine.registry.Value(HKLM, KeyA, "DefaultGateway");
+    const Lines log = RunToTheEnd();
+    EXPECT_TRUE(fixture.form->failPanel.visible);
+    EXPECT_LT(IndexOf(log, "put back interface settings {A}"), IndexOf(log, "fail message"));
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 0u);
+    EXPECT_EQ(machine.registry.Value(HKLM, KeyA, "DefaultGateway")->data, gateway->data);
+    // Nothing is left changed: the snapshot goes as before.
+    fixture.form->CloseButtonClick();
+    EXPECT_TRUE(Has(machine.LogLines(), "delete PloverRegKey... file "));
+}
+
+TEST_F(StopPoints, ASwitchThatRepairsStaysAndTheSnapshotIsKept) {
+    // A static gateway outside the subnet; DHCP brings one inside it.
+    machine.adapters.SetTable(
+        {Adapter("{A}", "Ethernet", false, "192.168.3.1", {{Address, "255.255.255.0"}})});
+    machine.processes.Program(Renewal).effect = [this] {
+        machine.adapters.SetTable(
+            {Adapter("{A}", "Ethernet", true, Gateway, {{Address, "255.255.255.0"}})});
+    };
+    RunToTheEnd();
+    EXPECT_TRUE(fixture.form->goodPanel.visible);
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 1u);
+    const std::string snapshot = fixture.snapshot.SettingsSnapshotPath;
+    ASSERT_TRUE(machine.files.HasFile(snapshot));
+    // Neither a new run nor the close deletes the only record of the user's
+    // static settings; the log says where it is.
+    fixture.form->RunTestButtonClick();
+    ASSERT_TRUE(fixture.FinishRun());
+    fixture.form->CloseButtonClick();
+    EXPECT_TRUE(machine.files.HasFile(snapshot));
+    EXPECT_TRUE(Has(machine.LogLines(), "settings snapshot kept " + snapshot));
 }
 
 }  // namespace
