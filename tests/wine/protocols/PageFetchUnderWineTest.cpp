@@ -2,7 +2,10 @@
 // on the loopback started by the test.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/PageService.h"
+#include "engine/RunClock.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/WinInetTransport.h"
 #include "protocols/HttpComponent.h"
@@ -122,6 +125,32 @@ TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {
     const int closed = winetest::FreePort(SOCK_STREAM);
     EXPECT_EQ(service.FetchPage("http://127.0.0.1:" + std::to_string(closed) + "/"), "any error");
     EXPECT_EQ(seen, (std::vector<std::string>{"Host Unreacheable"}));
+}
+
+// A server that never answers would hold the page check for its whole
+// minute; a stop ends the wait at once, and the check fails.
+TEST_F(PageFetchUnderWine, AStopEndsTheWaitForAPageAtOnce) {
+    StopSignal stop;
+    std::thread asker([&stop] {
+        ::Sleep(300);
+        stop.Request();
+    });
+    HttpGetRequest request;
+    request.url = Url("/silent");
+    request.agent = "BrackenfieldReporting";
+    request.stopRequested = [&stop] { return stop.Requested(); };
+    const HttpTransfer cut = transport_.Get(request);
+    asker.join();
+    EXPECT_TRUE(cut.interrupted);
+    EXPECT_FALSE(cut.timedOut);
+
+    // Through the page component on a run's clock.
+    InlineSynchronizer window;
+    win32::Win32Clock real;
+    RunClock clock(real);
+    clock.Follow(&stop);
+    PageService service(transport_, window, clock);
+    EXPECT_EQ(service.FetchPage(Url("/silent")), "");
 }
 
 }  // namespace
