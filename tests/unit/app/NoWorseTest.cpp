@@ -247,6 +247,83 @@ TEST_F(StopPoints, InsideTheWinsockResetNoRestartIsOffered) {
     EXPECT_FALSE(machine.registry.Value(HKLM, runKey, "PloverReboot").has_value());
 }
 
+// The other repairs, each cancelled in its middle: its actions all run,
+// nothing runs after it, and the machine is as the finished repair leaves it.
+TEST_F(StopPoints, InsideEveryOtherRepairItsActionsAllRun) {
+    struct Case {
+        const char* repair;
+        std::function<void(Program&)> arrange;
+        std::function<void(Program&, const Lines&)> check;
+    };
+    const Case cases[] = {
+        {"RestartAdapters",
+         [](Program& run) {
+             run.machine.adapters.SetTable({});
+             run.machine.adapters.ThenTables(
+                 {{}, {Adapter("{A}", "Ethernet", false, Gateway, {{Address, "255.255.255.0"}})}});
+             run.machine.connections.onSwitch = [&run](const std::string&, bool connect) {
+                 if (!connect) run.PressCancel();
+             };
+         },
+         [](Program& run, const Lines& log) {
+             EXPECT_TRUE(run.machine.connections.IsConnected("Local Area Connection"));
+             EXPECT_TRUE(Has(log, "network adapter step repaired"));
+         }},
+        {"RenewAddresses",
+         [](Program& run) {
+             run.machine.adapters.SetTable(
+                 {Adapter("{A}", "Ethernet", true, "", {{"169.254.7.7", "255.255.0.0"}})});
+             run.machine.processes.Program(Renewal).effect = [&run] { run.PressCancel(); };
+         },
+         [](Program& run, const Lines&) {
+             // All six commands of the renewal, and not the Winsock check after it.
+             EXPECT_EQ(run.machine.processes.CommandLines().size(), 6u);
+             EXPECT_EQ(run.machine.processes.CommandLines().back(),
+                       "cmd.exe /c ipconfig /registerdns");
+         }},
+        {"WriteProviderDns",
+         [](Program& run) {
+             run.zone.clear();
+             run.machine.processes.Program("cmd.exe /cipconfig /flushdns").effect = [&run] {
+                 run.PressCancel();
+             };
+         },
+         [](Program& run, const Lines&) {
+             EXPECT_EQ(run.machine.processes.CommandLines().back(),
+                       "cmd.exe /cipconfig /registerdns");
+             EXPECT_EQ(run.machine.registry.StringValue(HKLM, KeyA, "NameServer"),
+                       run.fixture.form->ProviderDnsServers);
+             EXPECT_TRUE(run.machine.connections.IsConnected("Local Area Connection"));
+             EXPECT_TRUE(run.fixture.snapshot.InterfaceValuesChanged);
+         }},
+        {"DisableProxy",
+         [](Program& run) {
+             run.machine.registry.SetDword(HKCU, ProxyKey, "ProxyEnable", 1);
+             // The proxy check's pause, the notice's 3 s, then the repair's own.
+             auto pauses = std::make_shared<std::vector<uint32_t>>();
+             run.machine.clock.OnStoppablePause([&run, pauses](uint32_t milliseconds) {
+                 pauses->push_back(milliseconds);
+                 if (pauses->size() >= 2 && (*pauses)[pauses->size() - 2] == 3000) {
+                     run.PressCancel();
+                 }
+             });
+         },
+         [](Program& run, const Lines&) {
+             EXPECT_EQ(run.machine.registry.DwordValue(HKCU, ProxyKey, "ProxyEnable"), 0u);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.repair);
+        Program run;
+        c.arrange(run);
+        const Lines log = run.RunToTheEnd();
+        run.ExpectStoppedQuietly(log);
+        EXPECT_EQ(log[log.size() - 2], std::string("run stopped asked during ") + c.repair);
+        EXPECT_EQ(run.noticeAtCancel, "Finishing a repair before the test stops. Please wait...");
+        c.check(run, log);
+    }
+}
+
 // A Cancel while the run waits for an answer ends the wait at once (the
 // check answers no) and no repair follows: an echo, a TCP connection, a
 // DNS reply, a page.
