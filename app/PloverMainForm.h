@@ -17,8 +17,8 @@
 #include "engine/ComputationalThread.h"
 #include "engine/RunClock.h"
 #include "engine/RunDisplay.h"
-#include "engine/Synchronizer.h"
 #include "platform/Platform.h"
+#include "platform/Synchronizer.h"
 #include "system/ResumeState.h"
 #include "system/Winsock.h"
 

@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "engine/RunDisplay.h"
-#include "engine/Synchronizer.h"
 #include "platform/Platform.h"
 #include "platform/StopSignal.h"
+#include "platform/Synchronizer.h"
 
 namespace plover {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "engine/Synchronizer.h"
 #include "platform/HttpTransport.h"
+#include "platform/Synchronizer.h"
 
 namespace plover {
 

@@ -5,9 +5,9 @@
 #include "app/MessageForm.h"
 #include "app/win32/ContactDialogView.h"
 #include "app/win32/MainWindowView.h"
-#include "app/win32/Win32Synchronizer.h"
 #include "checks/FirewallOperations.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Synchronizer.h"
 #include "system/ResumeState.h"
 
 namespace plover::win32 {

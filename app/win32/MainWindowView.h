@@ -12,7 +12,7 @@
 #include "app/PloverMainForm.h"
 #include "app/win32/ContactDialogView.h"
 #include "app/win32/GdiObjects.h"
-#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Synchronizer.h"
 
 namespace plover::win32 {
 

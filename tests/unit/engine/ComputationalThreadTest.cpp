@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
 #include <future>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/ComputationalThread.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/engine/RecordingDisplay.h"
 
@@ -19,56 +17,11 @@ namespace {
 using enginetest::RecordingDisplay;
 using standin::FakeWindows;
 
-// A window thread of its own: Synchronize hands the operation over and waits
-// until that thread has run it, as SendMessage does.
-class WindowThread : public Synchronizer {
-public:
-    WindowThread() : thread_([this] { Loop(); }) {}
-    ~WindowThread() override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    void Synchronize(const std::function<void()>& operation) override {
-        std::packaged_task<void()> task(operation);
-        auto done = task.get_future();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(std::move(task));
-        }
-        wake_.notify_all();
-        done.get();
-    }
-    std::thread::id Id() const { return thread_.get_id(); }
-
-private:
-    void Loop() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            auto task = std::move(queue_.front());
-            queue_.pop_front();
-            lock.unlock();
-            task();
-            lock.lock();
-        }
-    }
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::packaged_task<void()>> queue_;
-    bool stopping_ = false;
-    std::thread thread_;
-};
-
 class RunFrame : public ::testing::Test {
 protected:
     FakeWindows machine;
     RecordingDisplay display;
-    WindowThread window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     std::vector<int> stagesRun;
 
     StageSlots RecordingStages() {

@@ -10,7 +10,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -61,7 +60,7 @@ protected:
     TISPSettings isp{machine.Os(), ping};
     TBrowserSettings browser{machine.Os()};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 TEST_F(LastStages, IspPassWritesNoEntryOfItsOwnAndTheRunSucceeds) {

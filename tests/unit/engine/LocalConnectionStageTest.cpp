@@ -9,7 +9,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -101,7 +100,7 @@ protected:
     TLocalConnection local{machine.Os(), settings, ping};
     TFirewallOperations firewall{machine.Os()};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 TEST_F(LocalConnectionStage, EverythingInOrder) {

@@ -7,7 +7,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -65,7 +64,7 @@ protected:
     const WinsockRegTexts regTexts{"REGEDIT4 winsock2", "REGEDIT4 winsock"};
     TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 const Lines HardwarePass{"hardware check ", "adapters found  1",

@@ -9,19 +9,13 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/WinInetTransport.h"
 #include "protocols/HttpComponent.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/wine/protocols/UnixPeer.h"
 
 namespace plover {
 namespace {
 
 using winetest::UnixPeer;
-
-// Stands for the window's thread: runs the operation on the calling worker.
-// The component's own thread rules are proven natively.
-class InlineSynchronizer : public Synchronizer {
-public:
-    void Synchronize(const std::function<void()>& operation) override { operation(); }
-};
 
 class PageFetchUnderWine : public ::testing::Test {
 protected:
@@ -74,7 +68,7 @@ TEST_F(PageFetchUnderWine, TransportReportsStatusTypeLengthAndBody) {
 }
 
 TEST_F(PageFetchUnderWine, PageTextForEachOutcome) {
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     EXPECT_NE(service.FetchPage(Url("/page.html")).find("Plover lab page"), std::string::npos);
@@ -104,7 +98,7 @@ TEST_F(PageFetchUnderWine, ServerThatNeverAnswersOrNeverEndsIsGivenUpAtTheLimit)
 
     // Through the component: Read returns, its worker has ended, and the
     // page check sees a failure.
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     service.httpcom.TransferTimeLimit = 2000;
@@ -114,7 +108,7 @@ TEST_F(PageFetchUnderWine, ServerThatNeverAnswersOrNeverEndsIsGivenUpAtTheLimit)
 }
 
 TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     std::vector<std::string> seen;
@@ -145,7 +139,7 @@ TEST_F(PageFetchUnderWine, AStopEndsTheWaitForAPageAtOnce) {
     EXPECT_FALSE(cut.timedOut);
 
     // Through the page component on a run's clock.
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock real;
     RunClock clock(real);
     clock.Follow(&stop);

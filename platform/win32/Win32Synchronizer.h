@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/Synchronizer.h"
+#include "platform/Synchronizer.h"
 
 namespace plover::win32 {
 

@@ -1,4 +1,4 @@
-#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Synchronizer.h"
 
 #include <exception>
 

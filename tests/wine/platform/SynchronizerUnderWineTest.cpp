@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Synchronizer.h"
 #include "tests/support/SynchronizerWindow.h"
 
 namespace plover {
