@@ -22,9 +22,34 @@ file(STRINGS ${PLOVER_LAYER_GRAPH} plover_layer_lines REGEX "^[a-z]")
 foreach(line IN LISTS plover_layer_lines)
     string(REGEX REPLACE "[ \t]+" ";" fields "${line}")
     list(POP_FRONT fields folder library)
+    set_property(GLOBAL APPEND PROPERTY plover_layer_folders ${folder})
     set_property(GLOBAL PROPERTY plover_layer_library_${folder} ${library})
     set_property(GLOBAL PROPERTY plover_layer_uses_${folder} ${fields})
 endforeach()
+
+# A build step that holds every include of the product to the graph. It runs
+# again whenever a product file or the graph changes, and every library
+# waits for it, so an include against the graph stops the build before
+# anything compiles.
+function(plover_check_layers)
+    set(checker ${PLOVER_ROOT}/tests/layering/check-layers.sh)
+    get_property(folders GLOBAL PROPERTY plover_layer_folders)
+    set(files)
+    foreach(folder IN LISTS folders)
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS
+             ${PLOVER_ROOT}/${folder}/*.h ${PLOVER_ROOT}/${folder}/*.cpp)
+        list(APPEND files ${found})
+    endforeach()
+    list(REMOVE_DUPLICATES files)
+    set(stamp ${CMAKE_BINARY_DIR}/layers.checked)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND bash ${checker} ${PLOVER_ROOT} ${PLOVER_LAYER_GRAPH}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${files} ${PLOVER_LAYER_GRAPH} ${checker}
+        COMMENT "Checking every include against the layer graph"
+        VERBATIM)
+    add_custom_target(plover_layer_check ALL DEPENDS ${stamp})
+endfunction()
 
 # The library of one folder of the graph, from the folder's own .cpp files
 # (not its subfolders'), less the ones named after EXCLUDE. A folder of
@@ -53,6 +78,9 @@ function(plover_layer folder)
     else()
         add_library(${library} INTERFACE)
         set(scope INTERFACE)
+    endif()
+    if(TARGET plover_layer_check)
+        add_dependencies(${library} plover_layer_check)
     endif()
     target_include_directories(${library} ${scope} ${PLOVER_ROOT})
     target_link_libraries(${library} ${scope} ${below})
