@@ -66,7 +66,7 @@ public:
     // The five stage bodies of every run; an empty slot passes its stage.
     void SetStageSlots(StageSlots stages) { stages_ = std::move(stages); }
 
-    // Controls, in creation order (children follow their panel).
+    // Controls, as the design places them (MainFormDesign.cpp).
     FormControl firstImage, Label3, Label10, Image4, Image5, Image6, stopNotice;
     FormControl stepsPanel, Image2, Label4, goodImage, failImage, Image1, Label1;
     FormControl s1, s2, s3, s4, s5, progressImage;
@@ -74,7 +74,9 @@ public:
         browseURL, Image7;
     FormControl failPanel, Image3, Label2, Label7, Label8, tempFailImage, mssgAtxt;
     FormControl RunTestButton, contactCancel, CloseButton;
-    std::vector<FormControl*> Controls();
+    // Every control in the order the design placed it, each panel before
+    // its children: the order in which the view creates and paints them.
+    const std::vector<FormControl*>& Controls() const { return controls_; }
 
     // How long a close waits for a run to stop before it ends the program
     // without it; the session's end waits less, well within the time
@@ -172,6 +174,7 @@ private:
     TFirewallOperations& firewall_;
     SettingsSnapshot& snapshot_;
     TMessageForm& messageForm_;
+    std::vector<FormControl*> controls_;
     StageSlots stages_;
     std::unique_ptr<ComputationalThread> run_;
     // Run Test is between its first message pump and the start of its thread.

@@ -5,8 +5,7 @@ namespace plover::win32 {
 namespace {
 
 constexpr const char* WindowClass = "PloverToolContact";
-constexpr int OkButtonId = 201;
-constexpr int MemoId = 202;
+constexpr int FirstChildId = 201;
 
 }  // namespace
 
@@ -51,31 +50,23 @@ bool ContactDialogView::Create(HWND owner) {
     if (!CreateOwnWindow(windowClass, exStyle, TMessageForm::Caption, style, frame, owner)) {
         return false;
     }
-    labelFont_ = CreateFontFor(form_.Label1.font);
-    textFont_ = CreateFontFor(form_.contactInfoMemo.font);
-    const FormControl& button = form_.Button1;
-    button_ = CreateWindowExA(
-        0, "BUTTON", button.caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-        button.left, button.top, button.width, button.height, Handle(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(OkButtonId)), instance_, nullptr);
-    const FormControl& memo = form_.contactInfoMemo;
-    memo_ =
-        CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
-                        memo.left, memo.top, memo.width, memo.height, Handle(),
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_, nullptr);
-    SendMessageA(button_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
-    SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.get()), TRUE);
+    // Shown at once, with the system's own push button.
+    const auto childStyle = [](ControlKind kind) -> DWORD {
+        return WS_VISIBLE | (kind == ControlKind::Button ? BS_DEFPUSHBUTTON : 0);
+    };
+    children_.Create(Handle(), instance_, form_.Controls(), FirstChildId, childStyle, fonts_);
     return true;
 }
 
 void ContactDialogView::ShowModal(HWND owner) {
     if (showing_) return;
     if (!Handle() && !Create(owner)) return;
-    SetWindowTextA(memo_, WithCrLfLineBreaks(form_.contactInfoMemo.caption).c_str());
+    SetWindowTextA(children_.WindowOf(form_.contactInfoMemo),
+                   WithCrLfLineBreaks(form_.contactInfoMemo.caption).c_str());
     showing_ = true;
     EnableWindow(owner, FALSE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
-    SetFocus(button_);
+    SetFocus(children_.WindowOf(form_.Button1));
     MSG message;
     bool quit = false;
     int quitCode = 0;
@@ -110,7 +101,10 @@ std::optional<LRESULT> ContactDialogView::OnMessage(UINT message, WPARAM wParam,
             SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(white_.get());
         case WM_COMMAND:
-            if (LOWORD(wParam) == OkButtonId || LOWORD(wParam) == IDCANCEL) form_.Button1Click();
+            if (LOWORD(wParam) == IDCANCEL ||
+                children_.ControlOf(LOWORD(wParam)) == &form_.Button1) {
+                form_.Button1Click();
+            }
             return 0;
         case WM_CLOSE:
             form_.Button1Click();
@@ -124,7 +118,7 @@ void ContactDialogView::OnPaint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(Handle(), &paint);
     const FormControl& label = form_.Label1;
-    Selection font(dc, labelFont_.get());
+    Selection font(dc, fonts_.For(label.font));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(14, 58, 102));
     RECT area{label.left, label.top, label.left + label.width + 40, label.top + label.height};

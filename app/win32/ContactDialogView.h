@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/MessageForm.h"
+#include "app/win32/ChildWindows.h"
+#include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
 #include "app/win32/Window.h"
 
@@ -29,11 +31,9 @@ private:
 
     HINSTANCE instance_;
     TMessageForm& form_;
-    HWND memo_ = nullptr;
-    HWND button_ = nullptr;
+    ChildWindows children_;
+    FontCache fonts_;
     bool showing_ = false;
-    UniqueFont labelFont_;
-    UniqueFont textFont_;
     UniqueBrush white_;
 };
 

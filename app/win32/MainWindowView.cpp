@@ -15,8 +15,7 @@ constexpr UINT_PTR CloseTimer = 2;
 // How often a wait for the run looks again when no message comes.
 constexpr DWORD MessageWaitSlice = 50;
 constexpr UINT AnimationMilliseconds = 90;
-constexpr int FirstButtonId = 101;
-constexpr int MemoId = 110;
+constexpr int FirstChildId = 101;
 
 constexpr COLORREF TextColour = RGB(30, 43, 56);
 constexpr COLORREF HeadingColour = RGB(14, 58, 102);
@@ -74,7 +73,7 @@ void MainWindowView::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     UpdateWindow(Handle());
     SetForegroundWindow(Handle());
-    if (buttons_[0]) SetFocus(buttons_[0]);
+    if (HWND runTest = children_.WindowOf(form_->RunTestButton)) SetFocus(runTest);
     form_->FormShow();
 }
 
@@ -83,23 +82,13 @@ bool MainWindowView::PreTranslate(MSG& message) {
 }
 
 void MainWindowView::CreateChildren() {
-    buttonControls_ = {&form_->RunTestButton, &form_->contactCancel, &form_->CloseButton};
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        const FormControl& control = *buttonControls_[i];
-        buttons_[i] = CreateWindowExA(
-            0, "BUTTON", control.caption.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW,
-            control.left, control.top, control.width, control.height, Handle(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstButtonId + static_cast<int>(i))),
-            instance_, nullptr);
-        SendMessageA(buttons_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)),
-                     TRUE);
-    }
-    const FormControl& memo = form_->mssgAtxt;
-    memo_ = CreateWindowExA(
-        0, "EDIT", "", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-        memo.left, memo.top, memo.width, memo.height, Handle(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_, nullptr);
-    SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(memo.font)), TRUE);
+    // The buttons wear the skin; the children show when the model says so.
+    const auto childStyle = [](ControlKind kind) -> DWORD {
+        return kind == ControlKind::Button ? BS_OWNERDRAW : 0;
+    };
+    const std::vector<FormControl*>& controls = form_->Controls();
+    children_.Create(Handle(), instance_, {controls.begin(), controls.end()}, FirstChildId,
+                     childStyle, fonts_);
 }
 
 bool MainWindowView::ShownOnScreen(const FormControl& control) const {
@@ -121,27 +110,29 @@ RECT MainWindowView::Bounds(const FormControl& control) const {
 
 void MainWindowView::SyncChildren() {
     if (!Handle()) return;
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        const FormControl& control = *buttonControls_[i];
+    for (const ChildWindows::Child& child : children_.All()) {
+        const FormControl& control = *child.control;
+        if (control.kind == ControlKind::Button) {
+            SetWindowTextA(child.window, control.caption.c_str());
+            EnableWindow(child.window, control.enabled);
+        } else {
+            SyncMemoText(child.window, control);
+        }
         const RECT area = Bounds(control);
-        SetWindowTextA(buttons_[i], control.caption.c_str());
-        EnableWindow(buttons_[i], control.enabled);
-        SetWindowPos(buttons_[i], nullptr, area.left, area.top, control.width, control.height,
+        SetWindowPos(child.window, nullptr, area.left, area.top, control.width, control.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        ShowWindow(buttons_[i], ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
-        InvalidateRect(buttons_[i], nullptr, FALSE);
+        ShowWindow(child.window, ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
+        if (control.kind == ControlKind::Button) InvalidateRect(child.window, nullptr, FALSE);
     }
-    const FormControl& memo = form_->mssgAtxt;
-    const std::string text = WithCrLfLineBreaks(memo.caption);
-    const int length = GetWindowTextLengthA(memo_);
+}
+
+void MainWindowView::SyncMemoText(HWND memo, const FormControl& control) {
+    const std::string text = WithCrLfLineBreaks(control.caption);
+    const int length = GetWindowTextLengthA(memo);
     std::string current(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(memo_, current.data(), length + 1);
+    GetWindowTextA(memo, current.data(), length + 1);
     current.resize(static_cast<size_t>(length));
-    if (current != text) SetWindowTextA(memo_, text.c_str());
-    const RECT area = Bounds(memo);
-    SetWindowPos(memo_, nullptr, area.left, area.top, memo.width, memo.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(memo_, ShownOnScreen(memo) ? SW_SHOWNA : SW_HIDE);
+    if (current != text) SetWindowTextA(memo, text.c_str());
 }
 
 void MainWindowView::UpdateAnimationTimer() {
@@ -161,15 +152,6 @@ void MainWindowView::ControlsChanged() {
     SyncChildren();
     UpdateAnimationTimer();
     InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-HFONT MainWindowView::FontFor(const FontSpec& spec) {
-    const std::string key = spec.face + "/" + std::to_string(spec.pixelHeight) + "/" +
-                            (spec.bold ? "b" : "") + (spec.italic ? "i" : "") +
-                            (spec.underline ? "u" : "");
-    auto found = fonts_.find(key);
-    if (found == fonts_.end()) found = fonts_.emplace(key, CreateFontFor(spec)).first;
-    return found->second.get();
 }
 
 void MainWindowView::Paint(HDC dc) {
@@ -193,7 +175,7 @@ void MainWindowView::PaintControl(HDC dc, const FormControl& control) {
             return;
         case ControlKind::Label:
         case ControlKind::LinkLabel: {
-            Selection font(dc, FontFor(control.font));
+            Selection font(dc, fonts_.For(control.font));
             SetBkMode(dc, TRANSPARENT);
             UINT format = DT_NOPREFIX | DT_LEFT | DT_TOP;
             if (control.wordWrap) format |= DT_WORDBREAK;
@@ -232,12 +214,6 @@ const FormControl* MainWindowView::LinkAt(POINT point) const {
         if (PtInRect(&area, point) && ShownOnScreen(*link)) return link;
     }
     return nullptr;
-}
-
-const FormControl* MainWindowView::ButtonOf(int id) const {
-    const int index = id - FirstButtonId;
-    if (index < 0 || index >= static_cast<int>(buttonControls_.size())) return nullptr;
-    return buttonControls_[static_cast<size_t>(index)];
 }
 
 void MainWindowView::HandlePendingMessages() {
@@ -371,7 +347,7 @@ LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
 
 LRESULT MainWindowView::OnCommand(int id, int notification) {
     if (notification != BN_CLICKED) return 0;
-    const FormControl* control = ButtonOf(id);
+    const FormControl* control = children_.ControlOf(id);
     // A disabled or hidden button cannot be pressed, also not by keyboard.
     if (!control || !control->enabled || !ShownOnScreen(*control)) return 0;
     if (control == &form_->RunTestButton) form_->RunTestButtonClick();
@@ -381,16 +357,17 @@ LRESULT MainWindowView::OnCommand(int id, int notification) {
 }
 
 std::optional<LRESULT> MainWindowView::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    const FormControl* control = ButtonOf(static_cast<int>(item.CtlID));
-    if (!control) return std::nullopt;
-    DrawSkinButton(item.hDC, item.rcItem, control->caption.c_str(), FontFor(control->font),
+    const FormControl* control = children_.ControlOf(static_cast<int>(item.CtlID));
+    if (!control || control->kind != ControlKind::Button) return std::nullopt;
+    DrawSkinButton(item.hDC, item.rcItem, control->caption.c_str(), fonts_.For(control->font),
                    (item.itemState & ODS_DISABLED) == 0, (item.itemState & ODS_SELECTED) != 0,
                    (item.itemState & ODS_FOCUS) != 0, control == &form_->RunTestButton);
     return TRUE;
 }
 
 std::optional<LRESULT> MainWindowView::OnControlColour(HDC dc, HWND control) {
-    if (control != memo_) return std::nullopt;
+    const FormControl* child = children_.ControlOf(control);
+    if (!child || child->kind != ControlKind::Memo) return std::nullopt;
     SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, TextColour);
     return reinterpret_cast<LRESULT>(white_.get());
@@ -398,15 +375,14 @@ std::optional<LRESULT> MainWindowView::OnControlColour(HDC dc, HWND control) {
 
 std::optional<LRESULT> MainWindowView::OnSetCursor(HWND over, int hitTest) {
     if (hitTest != HTCLIENT) return std::nullopt;
-    bool hand = false;
-    for (HWND button : buttons_) hand = hand || over == button;
+    const FormControl* pointed = children_.ControlOf(over);
     if (over == Handle()) {
         POINT point;
         GetCursorPos(&point);
         ScreenToClient(Handle(), &point);
-        hand = LinkAt(point) != nullptr;
+        pointed = LinkAt(point);
     }
-    if (!hand) return std::nullopt;
+    if (!pointed || !pointed->handCursor) return std::nullopt;
     SetCursor(LoadCursor(nullptr, IDC_HAND));
     return TRUE;
 }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <array>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,7 +9,9 @@
 
 #include "app/FormHost.h"
 #include "app/PloverMainForm.h"
+#include "app/win32/ChildWindows.h"
 #include "app/win32/ContactDialogView.h"
+#include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
 #include "app/win32/Window.h"
 #include "platform/win32/Win32Synchronizer.h"
@@ -73,24 +73,20 @@ private:
 
     void CreateChildren();
     void SyncChildren();
+    void SyncMemoText(HWND memo, const FormControl& control);
     void UpdateAnimationTimer();
     void Paint(HDC dc);
     void PaintControl(HDC dc, const FormControl& control);
-    HFONT FontFor(const FontSpec& spec);
     RECT Bounds(const FormControl& control) const;
     bool ShownOnScreen(const FormControl& control) const;
     const FormControl* LinkAt(POINT point) const;
-    // The button behind a child control id; null for another id.
-    const FormControl* ButtonOf(int id) const;
 
     HINSTANCE instance_;
     Win32Synchronizer& synchronizer_;
     ContactDialogView& contact_;
     TPloverMainForm* form_ = nullptr;
-    std::array<HWND, 3> buttons_{};
-    std::array<FormControl*, 3> buttonControls_{};
-    HWND memo_ = nullptr;
-    std::map<std::string, UniqueFont> fonts_;
+    ChildWindows children_;
+    FontCache fonts_;
     std::vector<std::pair<const FormControl*, RECT>> linkAreas_;
     const FormControl* hoverLink_ = nullptr;
     const FormControl* pressedLink_ = nullptr;
