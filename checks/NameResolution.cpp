@@ -16,14 +16,6 @@ constexpr const char* DhcpNameServerValue = "DhcpNameServer";
 constexpr const char* FlushCommand = "cmd.exe /cipconfig /flushdns";
 constexpr const char* RegisterCommand = "cmd.exe /cipconfig /registerdns";
 
-std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path) {
-    return OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
-}
-
-std::string InterfaceKeyOf(const AdapterDetails& adapter) {
-    return std::string(InterfacesKeyPath) + adapter.AdapterName;
-}
-
 // Every spelling of 0.0.0.0 names no host: Windows refuses to connect there,
 // other stacks connect to the computer itself.
 bool NamesNoHost(const std::string& address) { return InetAddr(address) == 0; }
@@ -215,7 +207,7 @@ void TNameResolution::WriteProviderDns() {
     };
 
     for (const AdapterDetails* adapter : takingPart()) {
-        const std::string path = InterfaceKeyOf(*adapter);
+        const std::string path = InterfaceKeyPath(adapter->AdapterName);
         auto key = OpenInterfaceKey(os_, path);
         if (!key || !key->ValueExists(DhcpNameServerValue)) continue;
         if (!RegReadString(os_, RegistryRoot::LocalMachine, path, NameServerValue).empty()) {
@@ -224,7 +216,7 @@ void TNameResolution::WriteProviderDns() {
     }
     const std::string servers = ProviderDnsServers_;
     for (const AdapterDetails* adapter : takingPart()) {
-        const std::string path = InterfaceKeyOf(*adapter);
+        const std::string path = InterfaceKeyPath(adapter->AdapterName);
         auto key = OpenInterfaceKey(os_, path);
         if (!key) continue;
         // The user's own servers are now only in the settings snapshot.

@@ -82,8 +82,7 @@ void TNetworkSettings::ResetIpStack() { ResetWinsock(os_, regTexts_); }
 void TNetworkSettings::SwitchToDhcp() {
     RefreshAdapters();
     for (const AdapterDetails& record : Adapters_) {
-        auto key = OpenRegistryKey(os_, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
-                                   std::string(InterfacesKeyPath) + record.AdapterName, false);
+        auto key = OpenInterfaceKey(os_, InterfaceKeyPath(record.AdapterName));
         if (!key || !key->ValueExists(EnableDhcpValue)) continue;
         // Only what the switch really changes is remembered, so that putting
         // it back touches nothing else.
@@ -121,7 +120,7 @@ void TNetworkSettings::SwitchToDhcp() {
         }
         os_.clock.Sleep(GatewayAttemptPauseMs);
     }
-    WriteLog(os_, "enabledhcp gateway found", found ? "True" : "False");
+    WriteLog(os_, "enabledhcp gateway found", TrueFalse(found));
 }
 
 void TNetworkSettings::RememberBeforeSwitch(const std::string& adapterName, const std::string& name,
@@ -150,8 +149,7 @@ void TNetworkSettings::PutBackDhcpSwitch() {
             adapter = before.adapterName;
             WriteLog(os_, "put back interface settings", adapter);
         }
-        auto key = OpenRegistryKey(os_, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
-                                   std::string(InterfacesKeyPath) + adapter, false);
+        auto key = OpenInterfaceKey(os_, InterfaceKeyPath(adapter));
         if (key) key->WriteValue(before.name, before.value.type, before.value.data);
     }
     // As after the switch: the connections take the settings up again.

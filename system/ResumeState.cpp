@@ -90,9 +90,8 @@ bool ClearResumeMarker(const Platform& os) {
 
 std::string ReadInterfaceSettings(const Platform& os, const std::string& adapterName,
                                   const std::string& /*adapterDescription*/) {
-    const std::string path = std::string(InterfacesKeyPath) + adapterName;
-    auto key =
-        OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
+    const std::string path = InterfaceKeyPath(adapterName);
+    auto key = OpenInterfaceKey(os, path);
     if (!key) return {};
     WriteLog(os, "open key to save registri", "");
     const auto multi = [&](const char* name) {

@@ -1,5 +1,7 @@
 #include "app/win32/ContactDialogView.h"
 
+#include "app/MemoText.h"
+
 namespace plover::win32 {
 
 namespace {
@@ -8,23 +10,6 @@ constexpr const char* WindowClass = "PloverToolContact";
 constexpr int FirstChildId = 201;
 
 }  // namespace
-
-std::string WithCrLfLineBreaks(const std::string& text) {
-    std::string result;
-    result.reserve(text.size() + 16);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            result += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else if (c == '\n') {
-            result += "\r\n";
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
 
 ContactDialogView::ContactDialogView(HINSTANCE instance, TMessageForm& form)
     : instance_(instance), form_(form), white_(CreateSolidBrush(RGB(255, 255, 255))) {

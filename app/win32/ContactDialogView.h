@@ -37,7 +37,4 @@ private:
     UniqueBrush white_;
 };
 
-// Memo text for an edit control: every line break as CR LF.
-std::string WithCrLfLineBreaks(const std::string& text);
-
 }  // namespace plover::win32

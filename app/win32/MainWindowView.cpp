@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "app/MemoText.h"
 #include "app/win32/Artwork.h"
 #include "system/Log.h"
 
