@@ -5,9 +5,7 @@
 namespace plover::win32 {
 
 Window::~Window() {
-    if (!window_) return;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
+    if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
 }
 
 bool Window::CreateOwnWindow(WNDCLASSEXA windowClass, DWORD exStyle, const char* title, DWORD style,
@@ -21,7 +19,7 @@ bool Window::CreateOwnWindow(WNDCLASSEXA windowClass, DWORD exStyle, const char*
 }
 
 void Window::DestroyOwnWindow() {
-    if (window_) DestroyWindow(window_);
+    if (window_) DestroyWindow(window_.get());
 }
 
 void Window::OnHandlerFailed(UINT, const char*) noexcept {}
@@ -30,7 +28,7 @@ LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_NCCREATE) {
         auto* created =
             static_cast<Window*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        created->window_ = window;
+        created->window_.reset(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -38,7 +36,7 @@ LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_NCDESTROY) {
         // The window's very last message: the object no longer holds it.
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
+        self->window_.release();
         return DefWindowProcA(window, message, wParam, lParam);
     }
     return self->HandleMessage(message, wParam, lParam);
@@ -47,7 +45,7 @@ LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     // A handler may destroy the window; what it leaves still goes to the
     // window it came for.
-    const HWND window = window_;
+    const HWND window = window_.get();
     // Nothing escapes the window procedure.
     try {
         if (const std::optional<LRESULT> result = OnMessage(message, wParam, lParam)) {

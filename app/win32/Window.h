@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "platform/win32/Win32Handles.h"
+
 namespace plover::win32 {
 
 // A top-level window whose messages go to this object. The static window
@@ -17,18 +19,20 @@ public:
     Window& operator=(const Window&) = delete;
 
     // Null before the window is created and once it is destroyed.
-    HWND Handle() const noexcept { return window_; }
+    HWND Handle() const noexcept { return window_.get(); }
 
 protected:
     Window() = default;
-    // A window still there is destroyed; its last messages no longer reach
-    // the subclass, which is gone by then.
+    // A window still there goes with this object; its last messages no
+    // longer reach the subclass, which is gone by then.
     virtual ~Window();
 
     // Registers the class (its window procedure set here) and creates the
     // window; false when it could not be created.
     bool CreateOwnWindow(WNDCLASSEXA windowClass, DWORD exStyle, const char* title, DWORD style,
                          const RECT& frame, HWND owner);
+    // Destroys the window now, its messages handled as any other; this object
+    // holds it until the very last of them.
     void DestroyOwnWindow();
 
     // One message: its result, or none to leave it to DefWindowProc.
@@ -40,7 +44,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-    HWND window_ = nullptr;
+    UniqueWindow window_;
 };
 
 }  // namespace plover::win32

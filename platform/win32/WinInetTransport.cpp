@@ -18,18 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/UniqueResource.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plover {
 
 namespace {
 
-struct InternetHandleTraits {
-    using Type = HINTERNET;
-    static Type Empty() { return nullptr; }
-    static void Close(Type handle) { ::InternetCloseHandle(handle); }
-};
-using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
+using win32::UniqueInternetHandle;
 
 constexpr DWORD TransferBufferSize = 4096;
 

@@ -8,11 +8,13 @@
 
 #include <cstring>
 
-#include "platform/UniqueResource.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plover {
 
 namespace {
+
+using win32::UniqueSocket;
 
 // One reference to the Winsock library for as long as the object lives.
 class WinsockSession {
@@ -31,13 +33,6 @@ public:
 private:
     int error_;
 };
-
-struct SocketTraits {
-    using Type = SOCKET;
-    static Type Empty() { return INVALID_SOCKET; }
-    static void Close(Type s) { ::closesocket(s); }
-};
-using UniqueSocket = UniqueResource<SocketTraits>;
 
 sockaddr_in ToSockaddr(const Ipv4Address& address, uint16_t port) {
     sockaddr_in to{};
