@@ -4,8 +4,9 @@
 #include "app/BrandingText.h"
 #include "platform/UniqueResource.h"
 #include "system/Log.h"
+#include "system/ResumeState.h"
 #include "system/WindowsVersion.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

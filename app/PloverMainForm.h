@@ -15,12 +15,12 @@
 #include "checks/HostPinger.h"
 #include "checks/PageFetcher.h"
 #include "engine/ComputationalThread.h"
-#include "engine/RunClock.h"
 #include "engine/RunDisplay.h"
 #include "platform/Platform.h"
+#include "platform/RunClock.h"
 #include "platform/Synchronizer.h"
-#include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/SettingsSnapshot.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

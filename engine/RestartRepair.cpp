@@ -3,7 +3,7 @@
 #include "engine/DhcpSwitchPutBack.h"
 #include "system/Log.h"
 #include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

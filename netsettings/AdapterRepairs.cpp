@@ -4,9 +4,9 @@
 #include "netsettings/NetworkSettings.h"
 #include "system/Log.h"
 #include "system/RegistryHelpers.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
 #include "system/WindowsVersion.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

@@ -5,8 +5,8 @@
 
 #include "netsettings/AdapterDetails.h"
 #include "platform/Platform.h"
-#include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/SettingsSnapshot.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

@@ -8,7 +8,7 @@
 #include "checks/FirewallOperations.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Synchronizer.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
 
 namespace plover::win32 {
 

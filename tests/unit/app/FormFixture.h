@@ -10,7 +10,7 @@
 #include "app/MessageForm.h"
 #include "app/PloverMainForm.h"
 #include "checks/FirewallOperations.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
 #include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "app/PageService.h"
-#include "engine/RunClock.h"
+#include "platform/RunClock.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/WinInetTransport.h"
 #include "protocols/HttpComponent.h"

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "engine/RunClock.h"
+#include "platform/RunClock.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/WinsockSockets.h"
 #include "protocols/TcpProbe.h"

@@ -1,4 +1,4 @@
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 #include <string>
 
