@@ -2,7 +2,6 @@
 
 #include "checks/HostsFile.h"
 #include "netsettings/AddressRules.h"
-#include "protocols/DnsErrors.h"
 #include "system/Log.h"
 #include "system/ProgramRunner.h"
 #include "system/RegistryHelpers.h"
@@ -87,6 +86,16 @@ std::string TNameResolution::ResolveHostAddress(const std::string& hostName,
         result = entry.address;
     }
 
+    if (!LookUpByDns(hostName, dnsServer, result)) {
+        result = NoAddress;
+        WriteLog(os_, "dnsipcatch", result);
+    }
+    WriteLog(os_, "name res ip dns:", result);
+    return result;
+}
+
+bool TNameResolution::LookUpByDns(const std::string& hostName, const std::string& dnsServer,
+                                  std::string& address) {
     try {
         WriteLog(os_, "dnsquery: ", "begin try");
         DnsQuery_ = std::make_unique<TclDnsQuery>(os_.sockets, os_.clock);
@@ -101,29 +110,26 @@ std::string TNameResolution::ResolveHostAddress(const std::string& hostName,
 
         query.ResolveIP(hostName);
         WriteLog(os_, "dnsquery resolve: ", hostName);
-        const auto answered = [&query]() -> const std::string& {
-            if (query.Hosts.empty()) throw EclDnsError("no address record in the answer", 0);
-            return query.Hosts.front().IPAddress;
-        };
-        if (!result.empty()) {
+        const std::string* answer = query.Hosts.empty() ? nullptr : &query.Hosts.front().IPAddress;
+        if (!address.empty()) {
             WriteLog(os_, "dnsquery if ret!=: ", "");
-            if (result != answered() && !pinger_.PingHost(hostName)) {
-                WriteLog(os_, "dns: " + answered(), "host: " + result);
-                result = NoAddress;
+            if (!answer) return false;
+            if (address != *answer && !pinger_.PingHost(hostName)) {
+                WriteLog(os_, "dns: " + *answer, "host: " + address);
+                address = NoAddress;
             }
         }
-        if (result.empty()) {
+        if (address.empty()) {
             WriteLog(os_, "dnsquery if ret==: ", "IN ELSE");
-            result = answered();
+            if (!answer) return false;
+            address = *answer;
             WriteLog(os_, "dnsquery ipobtained: ", "");
-            WriteLog(os_, "dnsipelse", result);
+            WriteLog(os_, "dnsipelse", address);
         }
+        return true;
     } catch (...) {
-        result = NoAddress;
-        WriteLog(os_, "dnsipcatch", result);
+        return false;
     }
-    WriteLog(os_, "name res ip dns:", result);
-    return result;
 }
 
 bool TNameResolution::CheckHostPage(const std::string& hostName, const std::string& address) {

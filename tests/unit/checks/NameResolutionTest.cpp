@@ -68,6 +68,22 @@ TEST_F(NameResolutionTest, DnsAnswerAloneAndEveryFailureAsNoAddress) {
     }
 }
 
+TEST_F(NameResolutionTest, AnAnswerWithoutAnAddressIsAFailedLookup) {
+    // "No error", and no record in the answer.
+    machine.sockets.ScriptDnsServer("10.0.0.53", 53, [](const std::string& query) {
+        return std::optional<std::string>(
+            query.substr(0, 2) + testing::FromHex("8180 0001 0000 0000 0000") + query.substr(12));
+    });
+    EXPECT_EQ(names.ResolveHostAddress(Search, "10.0.0.53"), "0.0.0.0");
+    EXPECT_EQ(LastLines(4),
+              (Lines{"dnsquery resolve:  www.google.com", "dnsquery if ret==:  IN ELSE",
+                     "dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
+    machine.files.SetContent(HostsPath, "10.6.6.6 www.google.com");
+    EXPECT_EQ(names.ResolveHostAddress(Search, "10.0.0.53"), "0.0.0.0");
+    EXPECT_EQ(LastLines(4), (Lines{"dnsquery resolve:  www.google.com", "dnsquery if ret!=:  ",
+                                   "dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
+}
+
 TEST_F(NameResolutionTest, AdapterDnsServerIsTheFirstOfItsList) {
     const auto serverFor = [this](const std::string& nameServer) {
         machine.registry.SetString(HKLM, KeyA, "NameServer", nameServer);
