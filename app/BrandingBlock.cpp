@@ -7,7 +7,7 @@
 #include "app/PloverMainForm.h"
 #include "system/Log.h"
 #include "system/WindowsVersion.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 

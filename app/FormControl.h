@@ -31,7 +31,9 @@ struct FontSpec {
 // One control of a form as the window logic sees it: the state its view
 // renders. Left and Top are relative to the parent panel (or the form).
 // A Width or Height of 0 means "as large as its text"; a label that sizes
-// itself and wraps its words keeps its Width and grows in Height.
+// itself and wraps its words keeps its Width and grows in Height. Labels are
+// drawn over what lies beneath them. A memo's border, read-only state and
+// scroll bar, a hand cursor and the tab order are what the view creates.
 struct FormControl {
     std::string name;
     ControlKind kind = ControlKind::Label;
@@ -49,12 +51,11 @@ struct FormControl {
     FontSpec font;
     bool wordWrap = false;
     bool autoSize = true;
-    bool transparent = false;
     bool readOnly = false;
     bool border = true;
     bool verticalScrollBar = false;
-    bool handCursor = false;
-    int tabOrder = -1;  // -1: not a tab stop
+    bool handCursor = false;  // the cursor over the control
+    int tabOrder = -1;        // -1: not a tab stop
 };
 
 }  // namespace plover

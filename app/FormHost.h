@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace plover {
@@ -25,6 +27,11 @@ public:
     // Called on the diagnostic thread as it ends; the window's thread must
     // later call RunEnded on the window.
     virtual void PostRunEnded() = 0;
+    // The window's thread calls CloseWaitEnded on the window once, after
+    // this many milliseconds (a later call starts the time afresh).
+    virtual void StartCloseTimer(uint32_t milliseconds) = 0;
+    // Handles the window's messages as they come until done() holds.
+    virtual void HandleMessagesUntil(const std::function<bool()>& done) = 0;
 };
 
 }  // namespace plover

@@ -14,6 +14,9 @@ PageService::PageService(HttpTransport& transport, Synchronizer& windowThread, C
         httpcomHTTPError(sender, errorCode, stream);
     };
     httpcom.OnHostUnreachable = [this](TWinHTTP& sender) { httpcomHostUnreachable(sender); };
+    // A run asked to stop waits for no page: the fetch ends as interrupted,
+    // which leaves PageText empty and the check failing.
+    httpcom.StopRequested = [this] { return StopRequested(clock_); };
 }
 
 void PageService::httpcomDone(TWinHTTP&, const std::string&, const std::string& stream, uint64_t) {

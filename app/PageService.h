@@ -4,9 +4,9 @@
 #include <string>
 
 #include "checks/PageFetcher.h"
-#include "engine/Synchronizer.h"
 #include "platform/Clock.h"
 #include "platform/HttpTransport.h"
+#include "platform/Synchronizer.h"
 #include "protocols/HttpComponent.h"
 
 namespace plover {

@@ -4,8 +4,9 @@
 #include "app/BrandingText.h"
 #include "platform/UniqueResource.h"
 #include "system/Log.h"
+#include "system/ResumeState.h"
 #include "system/WindowsVersion.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 
@@ -21,6 +22,13 @@ constexpr const char* BrowserSettingsNotice =
     "It appears there is an issue with your browser settings.";
 constexpr const char* RestartQuestion =
     "PloverTool requires your computer to be restarted. Do you want to restart it now?";
+// Why Run Test waits after Cancel, and why the window stays after a close.
+constexpr const char* StoppingNotice = "Stopping the test. Please wait...";
+constexpr const char* FinishingRepairNotice =
+    "Finishing a repair before the test stops. Please wait...";
+constexpr const char* ClosingNotice = "Stopping the test before closing. Please wait...";
+constexpr const char* ClosingAfterRepairNotice =
+    "Finishing a repair before closing. Please wait...";
 
 constexpr int PumpRounds = 100;
 constexpr uint32_t PumpPauseMilliseconds = 1;
@@ -28,20 +36,15 @@ constexpr uint32_t SuccessPauseMilliseconds = 1000;
 constexpr int ResumeRounds = 12;
 constexpr uint32_t ResumePauseMilliseconds = 50;
 
-void DeleteSnapshotFile(const Platform& os, const SettingsSnapshot& snapshot, bool log) {
-    const std::string& path = snapshot.SettingsSnapshotPath;
-    if (path.empty() || !os.files.Exists(path)) return;
-    os.files.Delete(path);
-    if (log) WriteLog(os, "delete PloverRegKey... file", "");
-}
-
 }  // namespace
 
 TPloverMainForm::TPloverMainForm(const MainFormParts& parts)
-    : Winsock2RegText(parts.regTexts.Winsock2RegText),
+    : runClock_(parts.os.clock),
+      runOs_(WithClock(parts.os, runClock_)),
+      Winsock2RegText(parts.regTexts.Winsock2RegText),
       WinsockRegText(parts.regTexts.WinsockRegText),
-      Ping(parts.os),
-      Page(parts.os.http, parts.synchronizer, parts.os.clock),
+      Ping(runOs_),
+      Page(runOs_.http, parts.synchronizer, runOs_.clock),
       os_(parts.os),
       host_(parts.host),
       synchronizer_(parts.synchronizer),
@@ -97,6 +100,7 @@ void TPloverMainForm::ShowPanel(FormControl* panel, bool final) {
                                  &RunTestButton, &CloseButton}) {
         control->visible = false;
     }
+    stopNotice.visible = !panel && RunCancelled();
     if (!panel) {
         firstImage.visible = true;
         CloseButton.left = 67;
@@ -204,18 +208,21 @@ void TPloverMainForm::FinalFailure() {
 }
 
 void TPloverMainForm::ShowAdapterFailure() {
+    if (RunCancelled()) return;
     Label7.visible = false;
     mssgAtxt.visible = true;
     FinalFailure();
 }
 
 void TPloverMainForm::ShowNoInternetFailure() {
+    if (RunCancelled()) return;
     Label7.visible = false;
     Label8.visible = true;
     FinalFailure();
 }
 
 void TPloverMainForm::ShowRouterMessage() {
+    if (RunCancelled()) return;
     Label7.visible = true;
     Label7.caption = RouterMessageText;
     WriteLog(os_, "fail message", RouterMessageText);
@@ -223,6 +230,7 @@ void TPloverMainForm::ShowRouterMessage() {
 }
 
 void TPloverMainForm::ShowSupportMessage() {
+    if (RunCancelled()) return;
     Label7.visible = true;
     Label7.caption = ContactSupportText;
     WriteLog(os_, "fail message", ContactSupportText);
@@ -230,6 +238,7 @@ void TPloverMainForm::ShowSupportMessage() {
 }
 
 void TPloverMainForm::ShowBrowserSettingsFailure() {
+    if (RunCancelled()) return;
     Label7.caption = BrowserSettingsNotice;
     FinalFailure();
 }
@@ -248,7 +257,7 @@ void TPloverMainForm::RunTestButtonClick() {
     StageCompleted();
     PumpMessages();
     WriteLog(os_, "after first step completed", std::to_string(StageIndex));
-    DeleteSnapshotFile(os_, snapshot_, false);
+    DeleteSettingsSnapshot(os_, snapshot_);
     ShowPanel(&stepsPanel, true);
     RunTestButton.enabled = false;
     Changed();
@@ -263,7 +272,8 @@ void TPloverMainForm::RunTestButtonClick() {
     WriteLog(os_,
              RunTestButton.caption == TryAgainCaption ? "rerun Plover tool" : "start Plover tool",
              "");
-    run_ = std::make_unique<ComputationalThread>(os_, *this, synchronizer_, stages_, true);
+    run_ = std::make_unique<ComputationalThread>(runOs_, *this, synchronizer_, stages_, true);
+    runClock_.Follow(&run_->Stop());
     FormHost& host = host_;
     run_->OnTerminate = [&host] { host.PostRunEnded(); };
     run_->Start();
@@ -272,17 +282,31 @@ void TPloverMainForm::RunTestButtonClick() {
 void TPloverMainForm::RunEnded() {
     if (!run_ || !run_->Finished()) return;
     run_->WaitFor();
+    runClock_.Follow(nullptr);
     run_.reset();
+    stopNotice.visible = false;
     RunTestButton.enabled = true;
     Changed();
+    // A close that waited for the run goes on now; the session's end has its
+    // own wait, which sees the run gone.
+    if (closing_ == Closing::Window) host_.CloseMainWindow();
+}
+
+void TPloverMainForm::StopRunOnWelcomeScreen(const char* stopping, const char* finishingRepair) {
+    if (run_) {
+        run_->Terminate();
+        stopNotice.caption = run_->RepairUnderWay() ? finishingRepair : stopping;
+    }
+    // Run Test stays disabled, with the notice saying why, until the run has
+    // ended; pauses and waits end at once, so that is seconds unless a repair
+    // is finishing.
+    ShowPanel(nullptr, true);
+    StageIndex = 6;
 }
 
 void TPloverMainForm::contactCancelClick() {
     if (contactCancel.caption == CancelCaption) {
-        // The run stops before its next stage; Run Test comes back once it has.
-        if (run_) run_->Terminate();
-        ShowPanel(nullptr, true);
-        StageIndex = 6;
+        StopRunOnWelcomeScreen(StoppingNotice, FinishingRepairNotice);
         host_.HandlePendingMessages();
     }
     if (contactCancel.caption == ContactSupportCaption) host_.ShowContactDialogModal();
@@ -311,33 +335,79 @@ void TPloverMainForm::FormShow() {
 void TPloverMainForm::CloseButtonClick() { host_.CloseMainWindow(); }
 
 void TPloverMainForm::FormCloseQuery(bool& canClose) {
+    // A run is not cut in the middle of a repair: the window stays, says it
+    // is stopping, and closes when the run has ended, or after a bound.
+    if (RunActive() && !closeCutShort_) {
+        canClose = false;
+        if (closing_ != Closing::No) return;
+        // Set before the screen changes: its message pump may already bring
+        // the run's end, which then finishes this close.
+        closing_ = Closing::Window;
+        host_.StartCloseTimer(CloseWaitMilliseconds);
+        StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
+        return;
+    }
     CleanUpOnClose();
     canClose = true;
 }
 
+void TPloverMainForm::CloseWaitEnded() {
+    if (closing_ == Closing::No || !RunActive() || closeCutShort_) return;
+    WriteLog(os_, "closed before the run ended, during", run_->StepUnderWay());
+    closeCutShort_ = true;
+    if (closing_ == Closing::Window) host_.CloseMainWindow();
+}
+
+void TPloverMainForm::SessionEnding() {
+    if (RunActive() && !RunCancelled()) {
+        StopRunOnWelcomeScreen(StoppingNotice, FinishingRepairNotice);
+    }
+}
+
+void TPloverMainForm::SessionEnded() {
+    if (RunActive() && !closeCutShort_) {
+        closing_ = Closing::Session;
+        host_.StartCloseTimer(SessionEndWaitMilliseconds);
+        if (!RunCancelled()) StopRunOnWelcomeScreen(ClosingNotice, ClosingAfterRepairNotice);
+        host_.HandleMessagesUntil([this] { return !RunActive() || closeCutShort_; });
+    }
+    CleanUpOnClose();
+    RequestApplicationEnd();
+}
+
+void TPloverMainForm::EndedWithoutWindow() {
+    if (ClearResumeMarker(os_)) RemoveResumeSchedule(os_);
+}
+
 void TPloverMainForm::FormClose() {
-    // A run still going is not waited for; it ends with the process.
+    // A run still going here is one the close's bound gave up on; it ends
+    // with the process.
     if (run_) run_->Terminate();
     RequestApplicationEnd();
 }
 
 void TPloverMainForm::CleanUpOnClose() {
-    DeleteSnapshotFile(os_, snapshot_, true);
+    if (DeleteSettingsSnapshot(os_, snapshot_)) WriteLog(os_, "delete PloverRegKey... file", "");
     DeleteWinsockRegFiles(os_);
-    if (FirewallWasDisabled) {
-        firewall_.EnableFirewall();
-        FirewallWasDisabled = false;
-        WriteLog(os_, "firewall was temporary disabled", "enabled firewall");
-    }
+    SwitchFirewallBackOn();
     WriteLog(os_, "close Plover tool", "");
 }
 
+void TPloverMainForm::SwitchFirewallBackOn() {
+    if (!FirewallWasDisabled) return;
+    firewall_.EnableFirewall();
+    FirewallWasDisabled = false;
+    WriteLog(os_, "firewall was temporary disabled", "enabled firewall");
+}
+
 void TPloverMainForm::PromptRestart() {
-    if (!host_.AskYesNoWarning(RestartQuestion)) return;
+    if (RunCancelled() || !host_.AskYesNoWarning(RestartQuestion)) return;
     RestartAcceptedFlag = true;
     WriteLog(os_, "yes for repair2", "");
     DeleteWinsockRegFiles(os_);
-    DeleteSnapshotFile(os_, snapshot_, false);
+    DeleteSettingsSnapshot(os_, snapshot_);
+    // No close handling runs before the restart ends the process.
+    SwitchFirewallBackOn();
     WriteLog(os_, "PC restarted", "");
     os_.processes.ShellOpen("shutdown", "/r /t 0", "", true);
     host_.HideMainWindow();

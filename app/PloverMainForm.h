@@ -16,10 +16,11 @@
 #include "checks/PageFetcher.h"
 #include "engine/ComputationalThread.h"
 #include "engine/RunDisplay.h"
-#include "engine/Synchronizer.h"
 #include "platform/Platform.h"
-#include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "platform/RunClock.h"
+#include "platform/Synchronizer.h"
+#include "system/SettingsSnapshot.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 
@@ -50,18 +51,38 @@ public:
     TPloverMainForm(const TPloverMainForm&) = delete;
     TPloverMainForm& operator=(const TPloverMainForm&) = delete;
 
+private:
+    // Declared ahead of the echo client and the page component, which run on
+    // the run's clock.
+    RunClock runClock_;
+    const Platform runOs_;
+
+public:
+    // The system as a run's objects see it: their pauses, echoes, DNS
+    // lookups, page fetches and TCP probes end at once when the run under
+    // way is asked to stop. The window's own pauses keep the plain clock.
+    const Platform& RunOs() const { return runOs_; }
+
     // The five stage bodies of every run; an empty slot passes its stage.
     void SetStageSlots(StageSlots stages) { stages_ = std::move(stages); }
 
-    // Controls, in creation order (children follow their panel).
-    FormControl firstImage, Label3, Label10, Image4, Image5, Image6;
+    // Controls, as the design places them (MainFormDesign.cpp).
+    FormControl firstImage, Label3, Label10, Image4, Image5, Image6, stopNotice;
     FormControl stepsPanel, Image2, Label4, goodImage, failImage, Image1, Label1;
     FormControl s1, s2, s3, s4, s5, progressImage;
     FormControl goodPanel, Image18, Label6, Label9, emailURL, performanceURL, errorURL, popupURL,
         browseURL, Image7;
     FormControl failPanel, Image3, Label2, Label7, Label8, tempFailImage, mssgAtxt;
     FormControl RunTestButton, contactCancel, CloseButton;
-    std::vector<FormControl*> Controls();
+    // Every control in the order the design placed it, each panel before
+    // its children: the order in which the view creates and paints them.
+    const std::vector<FormControl*>& Controls() const { return controls_; }
+
+    // How long a close waits for a run to stop before it ends the program
+    // without it; the session's end waits less, well within the time
+    // Windows gives a program before it ends it.
+    static constexpr uint32_t CloseWaitMilliseconds = 30000;
+    static constexpr uint32_t SessionEndWaitMilliseconds = 8000;
 
     // Fields.
     int StageIndex = 0;
@@ -93,6 +114,17 @@ public:
     void LinkClick(const FormControl& link);
     // The diagnostic thread has ended (its OnTerminate was delivered).
     void RunEnded();
+    // The close timer started by a close during a run has run out.
+    void CloseWaitEnded();
+    // The session is asked whether it may end (it may; the run is stopped),
+    // and then ends: the run is waited for (bounded) and the close's
+    // clean-up done.
+    void SessionEnding();
+    void SessionEnded();
+    // Start-up ended before the window was shown (a branding block without
+    // what start-up needs): a resume arranged by an earlier run is undone,
+    // so that the program is not started and silently ended at every log-on.
+    void EndedWithoutWindow();
 
     // Run display.
     void StageCompleted() override;
@@ -117,6 +149,8 @@ public:
     void RequestApplicationEnd();
 
     bool ApplicationEndRequested() const { return endRequested_; }
+    // A close found the run still going after its bound and went on without it.
+    bool CloseCutShort() const { return closeCutShort_; }
     // A diagnostic thread exists (running, or ended and not yet released).
     bool RunActive() const { return run_ != nullptr; }
     const Platform& Os() const { return os_; }
@@ -128,6 +162,10 @@ private:
     // Run Test may be pressed only when no earlier run is still going.
     void EnableRunTestWhenIdle();
     bool RunCancelled() const { return run_ && run_->Terminated(); }
+    // Asks the run to stop and says on the welcome screen why Run Test
+    // waits: for the stop, or for a repair to finish first.
+    void StopRunOnWelcomeScreen(const char* stopping, const char* finishingRepair);
+    void SwitchFirewallBackOn();
     std::array<FormControl*, 5> StageMarks() { return {&s1, &s2, &s3, &s4, &s5}; }
 
     const Platform& os_;
@@ -136,11 +174,16 @@ private:
     TFirewallOperations& firewall_;
     SettingsSnapshot& snapshot_;
     TMessageForm& messageForm_;
+    std::vector<FormControl*> controls_;
     StageSlots stages_;
     std::unique_ptr<ComputationalThread> run_;
     // Run Test is between its first message pump and the start of its thread.
     bool startingRun_ = false;
     bool endRequested_ = false;
+    // A close or the session's end waits for the run to stop.
+    enum class Closing { No, Window, Session };
+    Closing closing_ = Closing::No;
+    bool closeCutShort_ = false;
 };
 
 }  // namespace plover

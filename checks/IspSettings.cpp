@@ -1,5 +1,8 @@
 #include "checks/IspSettings.h"
 
+#include <string>
+
+#include "protocols/TcpProbe.h"
 #include "system/Log.h"
 
 namespace plover {
@@ -10,6 +13,21 @@ bool TISPSettings::CheckIsp() {
     const bool primary = pinger_.PingHost(IspProbeAddress);
     const bool second = pinger_.PingHost(SecondIspProbeAddress);
     return primary || second;
+}
+
+bool TISPSettings::IspAnswersTcp() {
+    constexpr uint16_t DnsPort = 53;
+    TcpProbe probe(os_.sockets, os_.clock);
+    for (const char* address : {IspProbeAddress, SecondIspProbeAddress}) {
+        const TcpAnswer answer = probe.Ask(address, DnsPort, TcpProbeTimeLimit);
+        const std::string target = std::string(address) + ":" + std::to_string(DnsPort) + " ";
+        if (answer == TcpAnswer::Accepted) {
+            WriteLog(os_, "ISP answers over TCP", target + TcpProbe::Describe(answer));
+            return true;
+        }
+        WriteLog(os_, "tcp probe", target + TcpProbe::Describe(answer));
+    }
+    return false;
 }
 
 }  // namespace plover

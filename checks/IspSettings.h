@@ -20,6 +20,11 @@ public:
 
     // True when at least one of the two probe addresses answered.
     bool CheckIsp();
+    // True when one of the two probe addresses (both are DNS servers)
+    // accepts a TCP connection on port 53: the way out works even where
+    // echo requests are dropped. A refusal does not count, since a filter
+    // on the way can send one in the server's name.
+    bool IspAnswersTcp();
 
 private:
     const Platform& os_;

@@ -1,5 +1,10 @@
 #include "checks/LocalConnection.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "protocols/TcpProbe.h"
 #include "system/Log.h"
 
 namespace plover {
@@ -7,6 +12,8 @@ namespace plover {
 namespace {
 
 constexpr const char* LoopbackAddress = "127.0.0.1";
+// A home router's own web page, then its DNS forwarder.
+constexpr uint16_t GatewayTcpPorts[] = {80, 53};
 
 }  // namespace
 
@@ -48,6 +55,28 @@ bool TLocalConnection::PingGateway() {
         if (pinger_.PingHost(record.Gateway)) answered = true;
     }
     return answered;
+}
+
+bool TLocalConnection::GatewayAnswersTcp() {
+    TcpProbe probe(os_.sockets, os_.clock);
+    std::vector<std::string> asked;
+    for (const AdapterDetails& record : NetworkSettings_.Adapters()) {
+        if (!record.GatewayValid) continue;
+        if (std::find(asked.begin(), asked.end(), record.Gateway) != asked.end()) continue;
+        asked.push_back(record.Gateway);
+        for (const uint16_t port : GatewayTcpPorts) {
+            const TcpAnswer answer = probe.Ask(record.Gateway, port, TcpProbeTimeLimit);
+            const std::string target = record.Gateway + ":" + std::to_string(port) + " ";
+            // A refusal comes from the gateway itself: nothing else sits
+            // between this computer and its own router.
+            if (answer != TcpAnswer::NoAnswer) {
+                WriteLog(os_, "gateway answers over TCP", target + TcpProbe::Describe(answer));
+                return true;
+            }
+            WriteLog(os_, "tcp probe", target + TcpProbe::Describe(answer));
+        }
+    }
+    return false;
 }
 
 }  // namespace plover

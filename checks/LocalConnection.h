@@ -27,6 +27,11 @@ public:
     // True when at least one usable gateway answered; every record's gateway
     // is pinged.
     bool PingGateway();
+    // True when a usable gateway answers a TCP connection attempt, taking it
+    // or refusing it: a router that drops echo requests is still there.
+    // Each gateway is asked once, on port 80 and then on port 53, and the
+    // one that answers is logged.
+    bool GatewayAnswersTcp();
 
 private:
     const Platform& os_;

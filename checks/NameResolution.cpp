@@ -2,7 +2,6 @@
 
 #include "checks/HostsFile.h"
 #include "netsettings/AddressRules.h"
-#include "protocols/DnsErrors.h"
 #include "system/Log.h"
 #include "system/ProgramRunner.h"
 #include "system/RegistryHelpers.h"
@@ -15,14 +14,6 @@ constexpr const char* NameServerValue = "NameServer";
 constexpr const char* DhcpNameServerValue = "DhcpNameServer";
 constexpr const char* FlushCommand = "cmd.exe /cipconfig /flushdns";
 constexpr const char* RegisterCommand = "cmd.exe /cipconfig /registerdns";
-
-std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path) {
-    return OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
-}
-
-std::string InterfaceKeyOf(const AdapterDetails& adapter) {
-    return std::string(InterfacesKeyPath) + adapter.AdapterName;
-}
 
 // Every spelling of 0.0.0.0 names no host: Windows refuses to connect there,
 // other stacks connect to the computer itself.
@@ -95,6 +86,16 @@ std::string TNameResolution::ResolveHostAddress(const std::string& hostName,
         result = entry.address;
     }
 
+    if (!LookUpByDns(hostName, dnsServer, result)) {
+        result = NoAddress;
+        WriteLog(os_, "dnsipcatch", result);
+    }
+    WriteLog(os_, "name res ip dns:", result);
+    return result;
+}
+
+bool TNameResolution::LookUpByDns(const std::string& hostName, const std::string& dnsServer,
+                                  std::string& address) {
     try {
         WriteLog(os_, "dnsquery: ", "begin try");
         DnsQuery_ = std::make_unique<TclDnsQuery>(os_.sockets, os_.clock);
@@ -109,29 +110,26 @@ std::string TNameResolution::ResolveHostAddress(const std::string& hostName,
 
         query.ResolveIP(hostName);
         WriteLog(os_, "dnsquery resolve: ", hostName);
-        const auto answered = [&query]() -> const std::string& {
-            if (query.Hosts.empty()) throw EclDnsError("no address record in the answer", 0);
-            return query.Hosts.front().IPAddress;
-        };
-        if (!result.empty()) {
+        const std::string* answer = query.Hosts.empty() ? nullptr : &query.Hosts.front().IPAddress;
+        if (!address.empty()) {
             WriteLog(os_, "dnsquery if ret!=: ", "");
-            if (result != answered() && !pinger_.PingHost(hostName)) {
-                WriteLog(os_, "dns: " + answered(), "host: " + result);
-                result = NoAddress;
+            if (!answer) return false;
+            if (address != *answer && !pinger_.PingHost(hostName)) {
+                WriteLog(os_, "dns: " + *answer, "host: " + address);
+                address = NoAddress;
             }
         }
-        if (result.empty()) {
+        if (address.empty()) {
             WriteLog(os_, "dnsquery if ret==: ", "IN ELSE");
-            result = answered();
+            if (!answer) return false;
+            address = *answer;
             WriteLog(os_, "dnsquery ipobtained: ", "");
-            WriteLog(os_, "dnsipelse", result);
+            WriteLog(os_, "dnsipelse", address);
         }
+        return true;
     } catch (...) {
-        result = NoAddress;
-        WriteLog(os_, "dnsipcatch", result);
+        return false;
     }
-    WriteLog(os_, "name res ip dns:", result);
-    return result;
 }
 
 bool TNameResolution::CheckHostPage(const std::string& hostName, const std::string& address) {
@@ -172,16 +170,36 @@ void TNameResolution::ReplaceHostsFile() {
     const std::string folder = HostsFolderToReplace();
     const std::string hostsPath = folder + "\\Hosts";
     if (os_.files.Exists(hostsPath)) {
+        ClearLockingAttributes(hostsPath);
         // Without a copy of the user's file in place, the file stays as it is.
         if (!BackUpHostsFile(hostsPath, folder)) {
             WriteLog(os_, "hosts file not saved, left in place", hostsPath);
             return;
         }
-        os_.files.Delete(hostsPath);
     }
-    auto file = os_.files.Open(hostsPath, FileAccess::ReadWrite, FileShare::None,
-                               FileDisposition::CreateAlways);
-    if (file) file->Write(ReplacementHosts);
+    // The new file is written whole beside the old one and then takes its
+    // name in one step, so the system never finds the hosts file missing
+    // or half written.
+    const std::string fresh = folder + "\\Hosts.new";
+    bool written = false;
+    if (auto file = os_.files.Open(fresh, FileAccess::ReadWrite, FileShare::None,
+                                   FileDisposition::CreateAlways)) {
+        written = file->Write(ReplacementHosts);
+    }
+    if (!written || !os_.files.Replace(fresh, hostsPath)) {
+        os_.files.Delete(fresh);
+        WriteLog(os_, "hosts file not replaced", hostsPath);
+    }
+}
+
+void TNameResolution::ClearLockingAttributes(const std::string& hostsPath) {
+    // Hijackers set these so that the file cannot be replaced.
+    constexpr uint32_t Locking =
+        FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System;
+    const auto attributes = os_.files.Attributes(hostsPath);
+    if (!attributes || (*attributes & Locking) == 0) return;
+    os_.files.SetAttributes(hostsPath, *attributes & ~Locking);
+    WriteLog(os_, "hosts file attributes cleared", hostsPath);
 }
 
 void TNameResolution::WriteProviderDns() {
@@ -195,7 +213,7 @@ void TNameResolution::WriteProviderDns() {
     };
 
     for (const AdapterDetails* adapter : takingPart()) {
-        const std::string path = InterfaceKeyOf(*adapter);
+        const std::string path = InterfaceKeyPath(adapter->AdapterName);
         auto key = OpenInterfaceKey(os_, path);
         if (!key || !key->ValueExists(DhcpNameServerValue)) continue;
         if (!RegReadString(os_, RegistryRoot::LocalMachine, path, NameServerValue).empty()) {
@@ -204,9 +222,11 @@ void TNameResolution::WriteProviderDns() {
     }
     const std::string servers = ProviderDnsServers_;
     for (const AdapterDetails* adapter : takingPart()) {
-        const std::string path = InterfaceKeyOf(*adapter);
+        const std::string path = InterfaceKeyPath(adapter->AdapterName);
         auto key = OpenInterfaceKey(os_, path);
         if (!key) continue;
+        // The user's own servers are now only in the settings snapshot.
+        NetworkSettings_.NoteInterfaceValuesChanged();
         WriteLog(os_, "regKey", "");
         if (!adapter->DhcpEnabled) {
             WriteLog(os_, "writed dns", "");

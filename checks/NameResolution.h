@@ -67,11 +67,19 @@ public:
     static constexpr uint32_t AfterQueryPassPause = 5000;
 
 private:
+    // The DNS lookup of the host, held against the address the hosts file
+    // gave (empty for none), which it may replace; false when the lookup
+    // failed: an error of the DNS client, or an answer without an address.
+    bool LookUpByDns(const std::string& hostName, const std::string& dnsServer,
+                     std::string& address);
     std::string HostsPathToRead() const;
     std::string HostsFolderToReplace() const;
     // Puts the hosts file's content beside it without overwriting any other
     // saved content; true when it is saved (or needs no saving).
     bool BackUpHostsFile(const std::string& hostsPath, const std::string& folder);
+    // Takes read-only, hidden and system off the hosts file, which would
+    // keep it from being replaced.
+    void ClearLockingAttributes(const std::string& hostsPath);
 
     const Platform& os_;
     TNetworkSettings& NetworkSettings_;

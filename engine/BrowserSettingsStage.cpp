@@ -21,17 +21,19 @@ void RunBrowserSettingsStage(ComputationalThread& thread, TBrowserSettings& Brow
         os.clock.Sleep(AfterPassMs);
         return;
     }
+    if (thread.Terminated()) return;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "checking Browser settings - fail", "try to repair");
     os.clock.Sleep(BeforeRepairMs);
-    BrowserSettings.DisableProxy();
+    if (!thread.Repair("DisableProxy", [&] { BrowserSettings.DisableProxy(); })) return;
     if (BrowserSettings.IsProxyDisabled()) {
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, StepPassed, "repaired");
         return;
     }
-    thread.FailStage(&RunDisplay::ShowBrowserSettingsFailure);
-    WriteLog(os, "checking browser settings step - fail", "");
+    if (thread.FailStage(&RunDisplay::ShowBrowserSettingsFailure)) {
+        WriteLog(os, "checking browser settings step - fail", "");
+    }
 }
 
 }  // namespace plover

@@ -1,5 +1,6 @@
 #include "engine/IspConnectionStage.h"
 
+#include "engine/DhcpSwitchPutBack.h"
 #include "system/Log.h"
 
 namespace plover {
@@ -13,20 +14,26 @@ constexpr uint32_t AfterPassMs = 2000;
 void RunIspConnectionStage(ComputationalThread& thread, TNetworkSettings& NetworkSettings,
                            TISPSettings& ISPSettings) {
     const Platform& os = thread.Os();
-    if (ISPSettings.CheckIsp()) {
+    // A network that drops echo requests may still let a connection out:
+    // then it works, and nothing is changed.
+    if (ISPSettings.CheckIsp() || ISPSettings.IspAnswersTcp()) {
         os.clock.Sleep(AfterPassMs);
         return;
     }
+    if (thread.Terminated()) return;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "checking ISP connection step", "error - try to repair");
-    NetworkSettings.SwitchToDhcp();
+    if (!thread.Repair("SwitchToDhcp", [&] { NetworkSettings.SwitchToDhcp(); })) return;
     if (ISPSettings.CheckIsp()) {
+        NetworkSettings.KeepDhcpSwitch();
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, "checking ISP connection step - pass", "repaired");
         return;
     }
-    thread.FailStage(&RunDisplay::ShowSupportMessage);
-    WriteLog(os, "checking ISP connection step - fail", "couldn.t be repaired");
+    PutBackDhcpSwitch(thread, NetworkSettings);
+    if (thread.FailStage(&RunDisplay::ShowSupportMessage)) {
+        WriteLog(os, "checking ISP connection step - fail", "couldn.t be repaired");
+    }
 }
 
 }  // namespace plover

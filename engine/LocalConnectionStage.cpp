@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/DhcpSwitchPutBack.h"
 #include "engine/RestartRepair.h"
 #include "system/Log.h"
 
@@ -16,6 +17,10 @@ constexpr uint32_t AfterGatewayRepairMs = 5000;
 constexpr const char* Step = "checking local connection step";
 constexpr const char* StepWithBlank = "checking local connection step ";
 constexpr const char* StepFailed = "checking local connection step - fail";
+
+bool SwitchToDhcp(ComputationalThread& thread, TNetworkSettings& NetworkSettings) {
+    return thread.Repair("SwitchToDhcp", [&] { NetworkSettings.SwitchToDhcp(); });
+}
 
 // False when the stage has ended: the restart repair ends the run whatever
 // its outcome.
@@ -41,15 +46,18 @@ bool CheckLocalAddresses(ComputationalThread& thread, TNetworkSettings& NetworkS
         WriteLog(os, Step, "ping pass on local IP address - pass");
         return true;
     }
+    if (thread.Terminated()) return false;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "checking local connection step - invalid IP address ", "try to repair");
-    NetworkSettings.SwitchToDhcp();
+    if (!SwitchToDhcp(thread, NetworkSettings)) return false;
     os.clock.Sleep(AfterAddressRepairMs);
     if (LocalConnection.PingLocalAddress()) {
+        NetworkSettings.KeepDhcpSwitch();
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, "checking local connection step - pass", "IP address was repaired");
         return true;
     }
+    // The restart repair keeps the switch only when the computer restarts.
     RunRestartRepair(thread, NetworkSettings, RestartRepairForm::LocalAddress);
     return false;
 }
@@ -63,24 +71,31 @@ bool CheckGatewaySubnet(ComputationalThread& thread, TNetworkSettings& NetworkSe
         os.clock.Sleep(AfterPassMs);
         return true;
     }
+    if (thread.Terminated()) return false;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, Step, "Default gateway exists and is on the same subnet as IP address - fail");
-    NetworkSettings.SwitchToDhcp();
+    if (!SwitchToDhcp(thread, NetworkSettings)) return false;
     os.clock.Sleep(AfterAddressRepairMs);
     if (LocalConnection.CheckSubnet()) {
+        NetworkSettings.KeepDhcpSwitch();
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, Step, "Default gateway is on the same subnet as IP address -repaired");
         return true;
     }
-    thread.FailStage(&RunDisplay::ShowNoInternetFailure);
-    WriteLog(os, StepFailed, "Default gateway is not on the same subnet as IP address");
+    PutBackDhcpSwitch(thread, NetworkSettings);
+    if (thread.FailStage(&RunDisplay::ShowNoInternetFailure)) {
+        WriteLog(os, StepFailed, "Default gateway is not on the same subnet as IP address");
+    }
     return false;
 }
 
 // The window's closing switches the firewall back on only when a run marked
-// that it switched it off.
+// that it switched it off; the mark is made within the repair, so a close
+// that waits for the run finds it.
 void SwitchFirewallOff(ComputationalThread& thread, TFirewallOperations& FirewallOperations) {
-    if (FirewallOperations.DisableFirewall()) thread.Display().SetFirewallWasDisabled();
+    thread.Repair("DisableFirewall", [&] {
+        if (FirewallOperations.DisableFirewall()) thread.Display().SetFirewallWasDisabled();
+    });
 }
 
 // An empty text means the registry knows no gateway. It is not pinged: the
@@ -94,8 +109,11 @@ void CheckGateway(ComputationalThread& thread, TNetworkSettings& NetworkSettings
                   TLocalConnection& LocalConnection, TFirewallOperations& FirewallOperations,
                   HostPinger& pinger) {
     const Platform& os = thread.Os();
-    bool ok = LocalConnection.PingGateway();
+    // A router that drops echo requests still answers a connection attempt:
+    // it is there, and the firewall is left alone.
+    bool ok = LocalConnection.PingGateway() || LocalConnection.GatewayAnswersTcp();
     if (!ok) {
+        if (thread.Terminated()) return;
         WriteLog(os, Step, "ping gatewaw- disable firewall");
         SwitchFirewallOff(thread, FirewallOperations);
         ok = LocalConnection.PingGateway();
@@ -104,9 +122,10 @@ void CheckGateway(ComputationalThread& thread, TNetworkSettings& NetworkSettings
         os.clock.Sleep(AfterPassMs);
         return;
     }
+    if (thread.Terminated()) return;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, StepWithBlank, "ping gatewaw fail");
-    NetworkSettings.SwitchToDhcp();
+    if (!SwitchToDhcp(thread, NetworkSettings)) return;
     os.clock.Sleep(AfterGatewayRepairMs);
     SwitchFirewallOff(thread, FirewallOperations);
     ok = LocalConnection.PingGateway();
@@ -116,10 +135,13 @@ void CheckGateway(ComputationalThread& thread, TNetworkSettings& NetworkSettings
         ok = PingRegistryGateway(gateway, pinger);
     }
     if (!ok) {
-        thread.FailStage(&RunDisplay::ShowRouterMessage);
-        WriteLog(os, StepFailed, "ping on gateway - fail");
+        PutBackDhcpSwitch(thread, NetworkSettings);
+        if (thread.FailStage(&RunDisplay::ShowRouterMessage)) {
+            WriteLog(os, StepFailed, "ping on gateway - fail");
+        }
         return;
     }
+    NetworkSettings.KeepDhcpSwitch();
     thread.Synchronize(&RunDisplay::ResumeStagesPanel);
     WriteLog(os, StepFailed, "ping on gateway - repaired");
 }

@@ -7,9 +7,10 @@ namespace plover {
 namespace {
 
 // True when the check passes after the repair; the stage is then over.
-bool RepairedBy(ComputationalThread& thread, TNameResolution& NameResolution,
+// False also when the run was stopped before the repair could start.
+bool RepairedBy(ComputationalThread& thread, TNameResolution& NameResolution, const char* name,
                 void (TNameResolution::*repair)()) {
-    (NameResolution.*repair)();
+    if (!thread.Repair(name, [&] { (NameResolution.*repair)(); })) return false;
     if (!NameResolution.CheckNameResolution()) return false;
     thread.Synchronize(&RunDisplay::ResumeStagesPanel);
     WriteLog(thread.Os(), "check name resolution step", "repaired");
@@ -24,13 +25,22 @@ void RunNameResolutionStage(ComputationalThread& thread, TNameResolution& NameRe
         WriteLog(os, "check name resolution good", "");
         return;
     }
+    if (thread.Terminated()) return;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "check name resolution step - fail", "try to repair");
-    if (RepairedBy(thread, NameResolution, &TNameResolution::ReplaceHostsFile)) return;
+    if (RepairedBy(thread, NameResolution, "ReplaceHostsFile",
+                   &TNameResolution::ReplaceHostsFile)) {
+        return;
+    }
+    if (thread.Terminated()) return;
     WriteLog(os, "check name resolution-fail", "write dns from provider");
-    if (RepairedBy(thread, NameResolution, &TNameResolution::WriteProviderDns)) return;
-    thread.FailStage(&RunDisplay::ShowSupportMessage);
-    WriteLog(os, "check name resolution step - fail", "could not be repaired");
+    if (RepairedBy(thread, NameResolution, "WriteProviderDns",
+                   &TNameResolution::WriteProviderDns)) {
+        return;
+    }
+    if (thread.FailStage(&RunDisplay::ShowSupportMessage)) {
+        WriteLog(os, "check name resolution step - fail", "could not be repaired");
+    }
 }
 
 }  // namespace plover

@@ -19,9 +19,12 @@ bool CheckAdapterHardware(ComputationalThread& thread, TNetworkSettings& Network
         os.clock.Sleep(AfterPassMs);
         return true;
     }
+    if (thread.Terminated()) return false;
     WriteLog(os, "no network adapter found", "try to repair");
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
-    NetworkSettings.RestartAdapters();
+    if (!thread.Repair("RestartAdapters", [&] { NetworkSettings.RestartAdapters(); })) {
+        return false;
+    }
     if (NetworkSettings.FindAdapters()) {
         WriteLog(os, "network adapter step", "repaired");
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
@@ -41,9 +44,10 @@ void CheckIpSettings(ComputationalThread& thread, TNetworkSettings& NetworkSetti
         os.clock.Sleep(AfterPassMs);
         return;
     }
+    if (thread.Terminated()) return;
     WriteLog(os, "no valid ip address found -try to repair ", "repair method1");
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
-    NetworkSettings.RenewAddresses();
+    if (!thread.Repair("RenewAddresses", [&] { NetworkSettings.RenewAddresses(); })) return;
     if (NetworkSettings.HasValidAddress()) {
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, " IP settings repaired", "");

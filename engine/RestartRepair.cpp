@@ -1,8 +1,9 @@
 #include "engine/RestartRepair.h"
 
+#include "engine/DhcpSwitchPutBack.h"
 #include "system/Log.h"
 #include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 
@@ -19,10 +20,20 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
     const bool stage1 = form == RestartRepairForm::NetworkSettings;
     const DisplayOperation failurePanel =
         stage1 ? &RunDisplay::ShowNoInternetFailure : &RunDisplay::ShowRouterMessage;
+    // A DHCP switch that led here stays only when the computer restarts
+    // with it.
+    const auto endWithoutRestart = [&] {
+        PutBackDhcpSwitch(thread, NetworkSettings);
+        return thread.FailStage(failurePanel);
+    };
 
+    if (thread.Terminated()) {
+        endWithoutRestart();
+        return;
+    }
     if (!IsOsSuitableForRepair2(os) || thread.Display().WasRestarted()) {
         if (stage1) WriteLog(os, NotRepaired, "");
-        thread.FailStage(failurePanel);
+        endWithoutRestart();
         return;
     }
     if (stage1) WriteLog(os, "OS is suitable for repair2 ", "");
@@ -31,7 +42,7 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
     }
     if (CheckWinsock(os)) {
         if (stage1) WriteLog(os, NotRepaired, "good winsock");
-        thread.FailStage(failurePanel);
+        endWithoutRestart();
         return;
     }
     switch (form) {
@@ -47,20 +58,32 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
             WriteLog(os, "checking local connection step", "start repair2");
             break;
     }
-    if (stage1) {
-        NetworkSettings.ResetIpStack();
-    } else {
-        ResetWinsock(os, NetworkSettings.RegTexts());
-    }
-    thread.Synchronize(&RunDisplay::PromptRestart);
-    if (!thread.Display().RestartAccepted()) {
-        RemoveResumeSchedule(os);
-        ClearResumeMarker(os);
-        WriteLog(os, "user choose do not restart PC", "");
-        if (stage1) WriteLog(os, NotRepaired, "");
-        thread.FailStage(failurePanel);
+    const bool reset = thread.Repair(stage1 ? "ResetIpStack" : "ResetWinsock", [&] {
+        if (stage1) {
+            NetworkSettings.ResetIpStack();
+        } else {
+            ResetWinsock(os, NetworkSettings.RegTexts());
+        }
+    });
+    if (!reset) {
+        endWithoutRestart();
         return;
     }
+    // Stopped while the reset ran: nobody is asked to restart, and the
+    // program is not started again at the next log-on.
+    const bool stopped = thread.Terminated();
+    if (!stopped) thread.Synchronize(&RunDisplay::PromptRestart);
+    if (stopped || !thread.Display().RestartAccepted()) {
+        RemoveResumeSchedule(os);
+        ClearResumeMarker(os);
+        if (!stopped) {
+            WriteLog(os, "user choose do not restart PC", "");
+            if (stage1) WriteLog(os, NotRepaired, "");
+        }
+        endWithoutRestart();
+        return;
+    }
+    NetworkSettings.KeepDhcpSwitch();
     thread.StageNumber = ComputationalThread::RunEnded;
     WriteLog(os, "PC restarted", "");
 }

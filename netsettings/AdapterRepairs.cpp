@@ -4,9 +4,9 @@
 #include "netsettings/NetworkSettings.h"
 #include "system/Log.h"
 #include "system/RegistryHelpers.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
 #include "system/WindowsVersion.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 
@@ -20,6 +20,8 @@ constexpr int GatewayAttempts = 20;
 constexpr uint32_t GatewayAttemptPauseMs = 1000;
 // The 32-bit value 1 as the registry stores it (little-endian).
 constexpr std::string_view DwordOne{"\x01\x00\x00\x00", 4};
+constexpr const char* EnableDhcpValue = "EnableDHCP";
+constexpr const char* StaticGatewayValue = "DefaultGateway";
 
 // One pass over the connections; false when a property read failed with an
 // error code, which ends the pass.
@@ -80,11 +82,20 @@ void TNetworkSettings::ResetIpStack() { ResetWinsock(os_, regTexts_); }
 void TNetworkSettings::SwitchToDhcp() {
     RefreshAdapters();
     for (const AdapterDetails& record : Adapters_) {
-        auto key = OpenRegistryKey(os_, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
-                                   std::string(InterfacesKeyPath) + record.AdapterName, false);
-        if (!key || !key->ValueExists("EnableDHCP")) continue;
-        key->WriteValue("EnableDHCP", RegistryValueType::Dword, DwordOne);
-        key->DeleteValue("DefaultGateway");
+        auto key = OpenInterfaceKey(os_, InterfaceKeyPath(record.AdapterName));
+        if (!key || !key->ValueExists(EnableDhcpValue)) continue;
+        // Only what the switch really changes is remembered, so that putting
+        // it back touches nothing else.
+        if (auto before = key->ReadValue(EnableDhcpValue)) {
+            if (before->type != RegistryValueType::Dword || before->data != DwordOne) {
+                RememberBeforeSwitch(record.AdapterName, EnableDhcpValue, std::move(*before));
+            }
+        }
+        key->WriteValue(EnableDhcpValue, RegistryValueType::Dword, DwordOne);
+        if (auto gateway = key->ReadValue(StaticGatewayValue)) {
+            RememberBeforeSwitch(record.AdapterName, StaticGatewayValue, std::move(*gateway));
+        }
+        key->DeleteValue(StaticGatewayValue);
     }
     DisableAdapters();
     os_.clock.Sleep(AfterDisableMs);
@@ -109,7 +120,40 @@ void TNetworkSettings::SwitchToDhcp() {
         }
         os_.clock.Sleep(GatewayAttemptPauseMs);
     }
-    WriteLog(os_, "enabledhcp gateway found", found ? "True" : "False");
+    WriteLog(os_, "enabledhcp gateway found", TrueFalse(found));
+}
+
+void TNetworkSettings::RememberBeforeSwitch(const std::string& adapterName, const std::string& name,
+                                            RegistryValue value) {
+    // A second switch before the first was settled finds the first one's
+    // values: the user's own are the ones seen first.
+    for (const ValueBeforeSwitch& known : dhcpSwitch_) {
+        if (known.adapterName == adapterName && known.name == name) return;
+    }
+    dhcpSwitch_.push_back({adapterName, name, std::move(value)});
+}
+
+void TNetworkSettings::KeepDhcpSwitch() {
+    if (dhcpSwitch_.empty()) return;
+    dhcpSwitch_.clear();
+    NoteInterfaceValuesChanged();
+}
+
+void TNetworkSettings::PutBackDhcpSwitch() {
+    if (dhcpSwitch_.empty()) return;
+    const std::vector<ValueBeforeSwitch> values = std::move(dhcpSwitch_);
+    dhcpSwitch_.clear();
+    std::string adapter;
+    for (const ValueBeforeSwitch& before : values) {
+        if (before.adapterName != adapter) {
+            adapter = before.adapterName;
+            WriteLog(os_, "put back interface settings", adapter);
+        }
+        auto key = OpenInterfaceKey(os_, InterfaceKeyPath(adapter));
+        if (key) key->WriteValue(before.name, before.value.type, before.value.data);
+    }
+    // As after the switch: the connections take the settings up again.
+    RestartAdapters();
 }
 
 }  // namespace plover

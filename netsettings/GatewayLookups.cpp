@@ -15,14 +15,6 @@ constexpr uint32_t MissingGatewayPauseMs = 3000;
 constexpr int KeyAttempts = 100;
 constexpr uint32_t AttemptPauseMs = 100;
 
-std::string InterfaceKeyOf(const AdapterDetails& record) {
-    return std::string(InterfacesKeyPath) + record.AdapterName;
-}
-
-std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path) {
-    return OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
-}
-
 std::string ReadGatewayText(const Platform& os, const std::string& path, const char* value) {
     return RegReadMultiString(os, RegistryRoot::LocalMachine, path, value);
 }
@@ -34,7 +26,7 @@ std::string TNetworkSettings::GetGatewayFromRegistry() {
     std::string result;
     RefreshAdapters();
     for (const AdapterDetails& record : Adapters_) {
-        const std::string path = InterfaceKeyOf(record);
+        const std::string path = InterfaceKeyPath(record.AdapterName);
         auto key = OpenInterfaceKey(os_, path);
         if (!key) continue;
         if (!key->ValueExists(DhcpGatewayValue)) {
@@ -58,11 +50,13 @@ std::string TNetworkSettings::FindGatewayInterfaceKey() {
     int attemptsLeft = KeyAttempts;
     RefreshAdapters();
     WriteLog(os_, "read registry key for gateway", "");
-    while (result == GatewayKeyRetry && attemptsLeft > 0) {
+    // A run asked to stop looks no further: its pauses no longer wait, and
+    // the attempts would only fill the log.
+    while (result == GatewayKeyRetry && attemptsLeft > 0 && !StopRequested(os_.clock)) {
         os_.clock.Sleep(AttemptPauseMs);
         for (const AdapterDetails& record : Adapters_) {
             WriteLog(os_, "adapter", record.AdapterName);
-            const std::string path = InterfaceKeyOf(record);
+            const std::string path = InterfaceKeyPath(record.AdapterName);
             if (record.GatewayValid) {
                 result = path;
                 break;

@@ -5,8 +5,8 @@
 
 #include "netsettings/AdapterDetails.h"
 #include "platform/Platform.h"
-#include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/SettingsSnapshot.h"
+#include "system/WinsockCatalogRepair.h"
 
 namespace plover {
 
@@ -51,13 +51,37 @@ public:
     void ResetIpStack();
     // The texts ResetIpStack imports, for the reset run directly.
     const WinsockRegTexts& RegTexts() const { return regTexts_; }
+    // Every interface to DHCP. Each value it changes is remembered as it was
+    // just before, until the stage keeps the switch or puts it back.
     void SwitchToDhcp();
+    // The switch made its stage pass: it stays, and the settings snapshot
+    // is kept as the record of the user's own values.
+    void KeepDhcpSwitch();
+    // The switch did not make its stage pass (or the run stopped first):
+    // every value it changed is written back as it was, and the connections
+    // are restarted so that it takes effect. Nothing when none is pending.
+    void PutBackDhcpSwitch();
+    bool DhcpSwitchPending() const { return !dhcpSwitch_.empty(); }
+    // A repair outside the switch left an interface value changed (the
+    // partner's DNS servers): the settings snapshot is kept.
+    void NoteInterfaceValuesChanged() { snapshot_.InterfaceValuesChanged = true; }
 
 private:
+    // An interface value as SwitchToDhcp found it before changing it.
+    struct ValueBeforeSwitch {
+        std::string adapterName;
+        std::string name;
+        RegistryValue value;
+    };
+    void RememberBeforeSwitch(const std::string& adapterName, const std::string& name,
+                              RegistryValue value);
+
     const Platform& os_;
     SettingsSnapshot& snapshot_;
     const WinsockRegTexts& regTexts_;
     std::vector<AdapterDetails> Adapters_;
+    // Not kept and not put back yet.
+    std::vector<ValueBeforeSwitch> dhcpSwitch_;
 };
 
 // The marker FindGatewayInterfaceKey answers when no key was found.

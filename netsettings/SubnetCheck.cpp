@@ -21,8 +21,6 @@ std::string OctetList(uint32_t value) {
            std::to_string(octets[2]) + ", " + std::to_string(octets[3]);
 }
 
-const char* TrueFalse(bool value) { return value ? "True" : "False"; }
-
 }  // namespace
 
 bool TNetworkSettings::IsSameSubnet(const std::string& ip, const std::string& gateway,

@@ -25,6 +25,13 @@ enum class FileDisposition {
     CreateAlways,  // create, emptying an existing file
 };
 
+// File attributes, with their Windows numbers.
+namespace FileAttribute {
+constexpr uint32_t ReadOnly = 0x1;
+constexpr uint32_t Hidden = 0x2;
+constexpr uint32_t System = 0x4;
+}  // namespace FileAttribute
+
 // One open file; closing it is its destruction.
 class OpenFile {
 public:
@@ -60,6 +67,14 @@ public:
     virtual bool Exists(const std::string& path) = 0;
     virtual bool Delete(const std::string& path) = 0;
     virtual bool Copy(const std::string& from, const std::string& to, bool overwrite) = 0;
+    // The file's attributes (FileAttribute bits, among others the system's
+    // own); none when there is no such file.
+    virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;
+    // Sets them; 0 makes a plain file.
+    virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    // Moves from into the place of to in one step, replacing a file there:
+    // to is never missing and never half written. Fails on a read-only to.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace plover

@@ -22,7 +22,7 @@ struct HttpGetRequest {
     std::string agent;
     // Offer to leave the system's offline mode before sending.
     bool showGoOnlineMessage = true;
-    // Asked between reads of the body; true stops the transfer.
+    // Asked while the exchange runs; true ends it at once, interrupted.
     std::function<bool()> stopRequested;
     // The whole exchange ends within this many milliseconds, whatever the
     // server does.

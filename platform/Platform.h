@@ -30,4 +30,10 @@ struct Platform {
     FirewallManager& firewall;
 };
 
+// The same system seen through another clock.
+inline Platform WithClock(const Platform& os, Clock& clock) {
+    return Platform{clock,       os.debug,       os.files,   os.registry, os.processes, os.system,
+                    os.adapters, os.connections, os.sockets, os.http,     os.firewall};
+}
+
 }  // namespace plover

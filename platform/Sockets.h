@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/StopSignal.h"
+
 namespace plover {
 
 // An IPv4 address in network order: "a.b.c.d" is {a, b, c, d}.
@@ -20,8 +22,15 @@ struct SocketResult {
 };
 
 struct WaitResult {
-    bool readable = false;  // false with error 0: the time ran out
+    bool readable = false;  // false with error 0: the time ran out, or the stop was asked
     int error = 0;
+};
+
+// What a TCP connection attempt met.
+enum class TcpAnswer {
+    Accepted,  // the peer took the connection
+    Refused,   // a reset came back: something at that address, or on the way, said no
+    NoAnswer,  // nothing came back in time (or the attempt could not be made, or was stopped)
 };
 
 // One open IPv4 socket; destroying it closes it.
@@ -38,7 +47,9 @@ public:
     virtual SocketResult SendTo(const uint8_t* data, size_t size, const Ipv4Address& address,
                                 uint16_t port) = 0;
     virtual SocketResult Send(const uint8_t* data, size_t size) = 0;
-    virtual WaitResult WaitReadable(uint32_t timeoutMilliseconds) = 0;
+    // Waits for a datagram; a stop request, when given, ends the wait as
+    // soon as it is asked.
+    virtual WaitResult WaitReadable(uint32_t timeoutMilliseconds, const StopSignal* stop) = 0;
     // Reads one datagram (a raw ICMP socket delivers it with its IP header).
     // A datagram longer than the buffer is an error ("message too long"),
     // never a silent cut, on every system.
@@ -47,7 +58,7 @@ public:
     virtual void Shutdown() = 0;
 };
 
-// The few socket services the echo and DNS clients need.
+// The few socket services the echo and DNS clients and the TCP probe need.
 class Sockets {
 public:
     Sockets() = default;
@@ -59,6 +70,11 @@ public:
     virtual std::unique_ptr<Socket> OpenRawIcmp(int& error) = 0;
     // An IPv4 datagram socket (UDP).
     virtual std::unique_ptr<Socket> OpenUdp(int& error) = 0;
+    // One TCP connection attempt, never longer than the time limit and
+    // ended at once when the stop request is asked. An accepted connection
+    // is closed again straight away.
+    virtual TcpAnswer ConnectTcp(const Ipv4Address& address, uint16_t port,
+                                 uint32_t timeLimitMilliseconds, const StopSignal* stop) = 0;
     // The system's host-name lookup; the first IPv4 address it gives.
     virtual std::optional<Ipv4Address> LookupHost(const std::string& name, int& error) = 0;
     // The system's own text for an error code.

@@ -1,19 +1,13 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "protocols/ProtocolError.h"
 
 namespace plover {
 
-// The DNS client's errors: a message text and an integer code.
-class EclError : public std::runtime_error {
+// The DNS client's errors.
+class EclError : public ProtocolError {
 public:
-    EclError(const std::string& message, int errorCode)
-        : std::runtime_error(message), errorCode_(errorCode) {}
-    int ErrorCode() const { return errorCode_; }
-
-private:
-    int errorCode_;
+    using ProtocolError::ProtocolError;
 };
 
 // A failure of the DNS exchange itself or of the server's answer.

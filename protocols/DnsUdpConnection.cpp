@@ -55,7 +55,8 @@ std::vector<uint8_t> TclUdpClientConnection::ReadData(const DatagramFilter& acce
     for (int passed = 0; passed <= MaxPassedOverDatagrams; ++passed) {
         const uint32_t elapsed = clock_.TickCount() - start;
         if (elapsed > limit) break;
-        const WaitResult wait = socket_->WaitReadable(limit - elapsed);
+        // A run asked to stop waits no longer: the lookup times out at once.
+        const WaitResult wait = socket_->WaitReadable(limit - elapsed, clock_.StopRequest());
         if (wait.error != 0) RaiseSocketError(wait.error);
         if (!wait.readable) break;
         const SocketResult read = socket_->Receive(buffer.data(), buffer.size());

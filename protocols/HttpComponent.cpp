@@ -24,7 +24,7 @@ bool TWinHTTP::Read(bool wait) {
     request.showGoOnlineMessage = ShowGoOnlineMessage;
     request.timeLimitMilliseconds = TransferTimeLimit;
     request.bodySizeLimit = BodySizeLimit;
-    request.stopRequested = [this] { return abort_.load(); };
+    request.stopRequested = [this, stop = StopRequested] { return abort_ || (stop && stop()); };
     try {
         worker_ = std::thread([this, request] { Work(request); });
     } catch (...) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "engine/Synchronizer.h"
 #include "platform/HttpTransport.h"
+#include "platform/Synchronizer.h"
 
 namespace plover {
 
@@ -38,6 +38,10 @@ public:
     // No more of a body than this is kept; a body cut off here counts as
     // the page, judged on what arrived.
     uint64_t BodySizeLimit = DefaultBodySizeLimit;
+
+    // Asked while a fetch runs, besides Abort: true ends the fetch at once
+    // (OnDoneInterrupted).
+    std::function<bool()> StopRequested;
 
     TOnDone OnDone;                  // the whole body arrived, or as much as the limit keeps
     TOnHTTPError OnHTTPError;        // a status other than 200 or 206

@@ -27,7 +27,7 @@ Ipv4Address TIdIcmpClient::ResolveHost() {
     if (auto address = ParseDottedIpv4(Host)) return *address;
     int error = 0;
     if (auto address = sockets_.LookupHost(Host, error)) return *address;
-    throw ESocketError(error, sockets_.ErrorText(error));
+    throw ESocketError(sockets_.ErrorText(error), error);
 }
 
 void TIdIcmpClient::PingOnce() {
@@ -37,7 +37,7 @@ void TIdIcmpClient::PingOnce() {
 
     int error = 0;
     auto socket = sockets_.OpenRawIcmp(error);
-    if (!socket) throw ESocketError(error, sockets_.ErrorText(error));
+    if (!socket) throw ESocketError(sockets_.ErrorText(error), error);
     // The time to live is set again each time the socket is taken in hand.
     const auto takeInHand = [&socket] { socket->SetTimeToLive(TimeToLive); };
     ScopeExit closing([&] {
@@ -48,18 +48,19 @@ void TIdIcmpClient::PingOnce() {
     const Ipv4Address target = ResolveHost();
     takeInHand();
     const SocketResult sent = socket->SendTo(request.data(), request.size(), target, 0);
-    if (sent.error != 0) throw ESocketError(sent.error, sockets_.ErrorText(sent.error));
-    if (sent.bytes != request.size()) throw ESocketError(0, "Fewer bytes sent than requested");
+    if (sent.error != 0) throw ESocketError(sockets_.ErrorText(sent.error), sent.error);
+    if (sent.bytes != request.size()) throw ESocketError("Fewer bytes sent than requested", 0);
 
     std::array<uint8_t, EchoReceiveBufferSize> buffer{};
     size_t received = 0;
     takeInHand();
-    const WaitResult wait =
-        socket->WaitReadable(static_cast<uint32_t>(std::max(ReceiveTimeout, 0)));
-    if (wait.error != 0) throw ESocketError(wait.error, sockets_.ErrorText(wait.error));
+    // A run asked to stop waits for no reply: the ping counts as unanswered.
+    const WaitResult wait = socket->WaitReadable(static_cast<uint32_t>(std::max(ReceiveTimeout, 0)),
+                                                 clock_.StopRequest());
+    if (wait.error != 0) throw ESocketError(sockets_.ErrorText(wait.error), wait.error);
     if (wait.readable) {
         const SocketResult read = socket->Receive(buffer.data(), buffer.size());
-        if (read.error != 0) throw ESocketError(read.error, sockets_.ErrorText(read.error));
+        if (read.error != 0) throw ESocketError(sockets_.ErrorText(read.error), read.error);
         received = read.bytes;
     }
 

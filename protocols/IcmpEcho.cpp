@@ -67,7 +67,8 @@ TReplyStatus DecodeEchoReply(const uint8_t* datagram, size_t size, uint32_t tick
     TReplyStatus status;
     status.Status = ReplyStatusKind::StatusError;
     const size_t headerLength = static_cast<size_t>(buffer[0] & 15) * 4;
-    if (size < headerLength + 8) throw EIdIcmpException("Not enough bytes received");
+    if (size < headerLength + 8)
+        throw EIdIcmpException("Not enough bytes received", static_cast<int>(size));
 
     const uint8_t* icmp = &buffer[headerLength];
     switch (icmp[0]) {
@@ -82,7 +83,7 @@ TReplyStatus DecodeEchoReply(const uint8_t* datagram, size_t size, uint32_t tick
             status.Status = ReplyStatusKind::StatusTtlExpired;
             break;
         default:
-            throw EIdIcmpException("Non-echo type response received");
+            throw EIdIcmpException("Non-echo type response received", icmp[0]);
     }
     status.ByteCount = static_cast<int>(size);
     status.SourceAddress = std::to_string(buffer[12]) + '.' + std::to_string(buffer[13]) + '.' +

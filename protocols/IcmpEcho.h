@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
+
+#include "protocols/ProtocolError.h"
 
 namespace plover {
 
@@ -27,10 +28,11 @@ struct TReplyStatus {
     ReplyStatusKind Status = ReplyStatusKind::StatusError;
 };
 
-// A reply that cannot be an answer to an echo request.
-class EIdIcmpException : public std::runtime_error {
+// A reply that cannot be an answer to an echo request; its code is the size
+// of a datagram too short to hold one, or the ICMP type it carried.
+class EIdIcmpException : public ProtocolError {
 public:
-    using std::runtime_error::runtime_error;
+    using ProtocolError::ProtocolError;
 };
 
 constexpr size_t EchoRequestSize = 52;

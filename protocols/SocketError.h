@@ -1,18 +1,14 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "protocols/ProtocolError.h"
 
 namespace plover {
 
-// A failed call of the socket layer, with the system's error code and text.
-class ESocketError : public std::runtime_error {
+// A failed call of the socket layer under the echo client, with the system's
+// error text and code.
+class ESocketError : public ProtocolError {
 public:
-    ESocketError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
-    int Code() const { return code_; }
-
-private:
-    int code_;
+    using ProtocolError::ProtocolError;
 };
 
 }  // namespace plover

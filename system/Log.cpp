@@ -59,6 +59,8 @@ void AppendLine(OpenFile& file, uint64_t end, std::string_view line) {
 
 }  // namespace
 
+const char* TrueFalse(bool value) { return value ? "True" : "False"; }
+
 std::string FormatLogTimestamp(const Platform& os, const LocalDateTime& when) {
     std::string stamp = os.clock.FormatShortDate(when);
     const bool midnight =

@@ -2,10 +2,17 @@
 
 namespace plover {
 
-std::unique_ptr<RegistryKey> OpenRegistryKey(const Platform& os, uint32_t access,
-                                             RegistryRoot root, const std::string& path,
-                                             bool mayCreate) {
+std::unique_ptr<RegistryKey> OpenRegistryKey(const Platform& os, uint32_t access, RegistryRoot root,
+                                             const std::string& path, bool mayCreate) {
     return os.registry.OpenKey(root, path, access, mayCreate);
+}
+
+std::string InterfaceKeyPath(const std::string& adapterName) {
+    return InterfacesKeyPath + adapterName;
+}
+
+std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path) {
+    return OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
 }
 
 std::string RegReadString(const Platform& os, RegistryRoot root, const std::string& path,

@@ -13,10 +13,15 @@ namespace plover {
 constexpr const char* InterfacesKeyPath =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 
+// The TCP/IP settings key of the interface an adapter name names.
+std::string InterfaceKeyPath(const std::string& adapterName);
+// An interface key open for reading and writing; null when it does not open
+// (it is never created).
+std::unique_ptr<RegistryKey> OpenInterfaceKey(const Platform& os, const std::string& path);
+
 // Null when the key does not open (or cannot be created with mayCreate).
-std::unique_ptr<RegistryKey> OpenRegistryKey(const Platform& os, uint32_t access,
-                                             RegistryRoot root, const std::string& path,
-                                             bool mayCreate);
+std::unique_ptr<RegistryKey> OpenRegistryKey(const Platform& os, uint32_t access, RegistryRoot root,
+                                             const std::string& path, bool mayCreate);
 
 // A string value as stored (not expanded); empty when the key or value is
 // missing or the value is of another type.

@@ -1,6 +1,7 @@
 #include "system/ResumeState.h"
 
-#include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "system/Log.h"
 #include "system/RegistryHelpers.h"
@@ -86,41 +87,6 @@ bool ClearResumeMarker(const Platform& os) {
     const bool deleted = os.registry.DeleteKey(RegistryRoot::LocalMachine, MarkerKeyPath);
     WriteLog(os, "delete Software\\PloverTool key", "");
     return deleted;
-}
-
-std::string ReadInterfaceSettings(const Platform& os, const std::string& adapterName,
-                                  const std::string& /*adapterDescription*/) {
-    const std::string path = std::string(InterfacesKeyPath) + adapterName;
-    auto key =
-        OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine, path, false);
-    if (!key) return {};
-    WriteLog(os, "open key to save registri", "");
-    const auto multi = [&](const char* name) {
-        return key->ValueExists(name)
-                   ? RegReadMultiString(os, RegistryRoot::LocalMachine, path, name)
-                   : std::string();
-    };
-    const auto single = [&](const char* name) {
-        return key->ValueExists(name) ? RegReadString(os, RegistryRoot::LocalMachine, path, name)
-                                      : std::string();
-    };
-    return multi("DefaultGateway") + "\n" + single("Domain") + "\n" + multi("IPAddress") + "\n" +
-           single("NameServer") + "\n\n";
-}
-
-std::string SnapshotFileName(const LocalDateTime& when) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d_%02d_%02d_%02d_%02d_%02d", when.year, when.month,
-                  when.day, when.hour, when.minute, when.second);
-    return std::string("Ploverregkey") + stamp + ".txt";
-}
-
-void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view text) {
-    const std::string path = GetTempFolder(os) + SnapshotFileName(os.clock.Now());
-    snapshot.SettingsSnapshotPath = path;
-    auto file = os.files.Open(path, FileAccess::ReadWrite, FileShare::ReadWrite,
-                              FileDisposition::CreateAlways);
-    if (file) file->Write(text);
 }
 
 }  // namespace plover

@@ -5,10 +5,10 @@
 #include "app/MessageForm.h"
 #include "app/win32/ContactDialogView.h"
 #include "app/win32/MainWindowView.h"
-#include "app/win32/Win32Synchronizer.h"
 #include "checks/FirewallOperations.h"
 #include "platform/win32/Win32Platform.h"
-#include "system/ResumeState.h"
+#include "platform/win32/Win32Synchronizer.h"
+#include "system/SettingsSnapshot.h"
 
 namespace plover::win32 {
 
@@ -37,9 +37,9 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     // Process-wide objects: they live until the process ends.
     SettingsSnapshot snapshot;
     WinsockRegTexts regTexts;
-    TNetworkSettings NetworkSettings(os, snapshot, regTexts);
+    // The firewall is switched on again by the window's own thread, on the
+    // plain clock: a stop never shortens that.
     TFirewallOperations FirewallOperations(os);
-    TBrowserSettings BrowserSettings(os);
 
     TMessageForm MessageForm;
     Win32Synchronizer synchronizer;
@@ -47,14 +47,18 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     MainWindowView view(instance, synchronizer, contactView);
     TPloverMainForm PloverMainForm(
         MainFormParts{os, view, synchronizer, FirewallOperations, snapshot, regTexts, MessageForm});
-    // The checks that ping or fetch pages hold the window, whose echo client
-    // and page component they use, so they come right after it; like the
-    // others they outlive every run.
-    TLocalConnection LocalConnection(os, NetworkSettings, PloverMainForm);
-    TISPSettings ISPSettings(os, PloverMainForm);
-    TNameResolution NameResolution(os, NetworkSettings, PloverMainForm, PloverMainForm,
+    // The run's objects see the system through the window's run clock, so a
+    // stop cuts their pauses and waits short. The checks that ping or fetch
+    // pages hold the window, whose echo client and page component they use;
+    // like the others they outlive every run.
+    const Platform& runOs = PloverMainForm.RunOs();
+    TNetworkSettings NetworkSettings(runOs, snapshot, regTexts);
+    TBrowserSettings BrowserSettings(runOs);
+    TLocalConnection LocalConnection(runOs, NetworkSettings, PloverMainForm);
+    TISPSettings ISPSettings(runOs, PloverMainForm);
+    TNameResolution NameResolution(runOs, NetworkSettings, PloverMainForm, PloverMainForm,
                                    PloverMainForm.ProviderDnsServers);
-    ProcessObjects objects{os,          PloverMainForm,     NetworkSettings, LocalConnection,
+    ProcessObjects objects{runOs,       PloverMainForm,     NetworkSettings, LocalConnection,
                            ISPSettings, FirewallOperations, BrowserSettings, NameResolution};
     PloverMainForm.SetStageSlots(stages(objects));
 
@@ -63,8 +67,11 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     if (!PloverMainForm.ApplicationEndRequested() && view.Create(PloverMainForm)) {
         view.Show();
         RunMessageLoop(view);
+    } else {
+        PloverMainForm.EndedWithoutWindow();
     }
-    // A run still going is not waited for: the process ends here, before any
+    // A run still going here is one a close or the session's end stopped
+    // waiting for: it is not joined, the process ends here, before any
     // object the run uses is destroyed.
     if (PloverMainForm.RunActive()) ExitProcess(0);
     return 0;

@@ -2,39 +2,39 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "app/MessageForm.h"
+#include "app/win32/ChildWindows.h"
+#include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
+#include "app/win32/Window.h"
 
 namespace plover::win32 {
 
 // The contact dialog on screen: created on first use, shown modally over its
 // owner, hidden (not destroyed) by "OK" or its close box.
-class ContactDialogView {
+class ContactDialogView : public Window {
 public:
     ContactDialogView(HINSTANCE instance, TMessageForm& form);
-    ~ContactDialogView();
+    ~ContactDialogView() override;
     ContactDialogView(const ContactDialogView&) = delete;
     ContactDialogView& operator=(const ContactDialogView&) = delete;
 
     void ShowModal(HWND owner);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint();
     bool Create(HWND owner);
 
     HINSTANCE instance_;
     TMessageForm& form_;
-    HWND window_ = nullptr;
-    HWND memo_ = nullptr;
-    HWND button_ = nullptr;
+    ChildWindows children_;
+    FontCache fonts_;
     bool showing_ = false;
-    UniqueFont labelFont_;
-    UniqueFont textFont_;
     UniqueBrush white_;
 };
-
-// Memo text for an edit control: every line break as CR LF.
-std::string WithCrLfLineBreaks(const std::string& text);
 
 }  // namespace plover::win32

@@ -5,27 +5,9 @@
 #include <string>
 
 #include "app/FormControl.h"
-#include "platform/UniqueResource.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plover::win32 {
-
-template <typename T>
-struct GdiObjectTraits {
-    using Type = T;
-    static Type Empty() { return nullptr; }
-    static void Close(Type object) { DeleteObject(object); }
-};
-using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
-using UniquePen = UniqueResource<GdiObjectTraits<HPEN>>;
-using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
-
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type Empty() { return nullptr; }
-    static void Close(Type dc) { DeleteDC(dc); }
-};
-using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 
 // Selects an object into a DC for one scope.
 class Selection {

@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include "app/MemoText.h"
 #include "app/win32/Artwork.h"
+#include "system/Log.h"
 
 namespace plover::win32 {
 
@@ -10,9 +12,11 @@ namespace {
 
 constexpr const char* WindowClass = "PloverToolWizard";
 constexpr UINT_PTR AnimationTimer = 1;
+constexpr UINT_PTR CloseTimer = 2;
+// How often a wait for the run looks again when no message comes.
+constexpr DWORD MessageWaitSlice = 50;
 constexpr UINT AnimationMilliseconds = 90;
-constexpr int FirstButtonId = 101;
-constexpr int MemoId = 110;
+constexpr int FirstChildId = 101;
 
 constexpr COLORREF TextColour = RGB(30, 43, 56);
 constexpr COLORREF HeadingColour = RGB(14, 58, 102);
@@ -29,23 +33,17 @@ MainWindowView::MainWindowView(HINSTANCE instance, Win32Synchronizer& synchroniz
       contact_(contact),
       white_(CreateSolidBrush(RGB(255, 255, 255))) {}
 
-MainWindowView::~MainWindowView() {
-    synchronizer_.Detach();
-    if (window_) DestroyWindow(window_);
-}
+MainWindowView::~MainWindowView() { synchronizer_.Detach(); }
 
 bool MainWindowView::Create(TPloverMainForm& form) {
     form_ = &form;
     WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &MainWindowView::WindowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));
     windowClass.hIconSm = windowClass.hIcon;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = WindowClass;
-    RegisterClassExA(&windowClass);
 
     // A fixed wizard: no resizing, no maximise box, no caption text.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -58,45 +56,40 @@ bool MainWindowView::Create(TPloverMainForm& form) {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int left = work.left + ((work.right - work.left) - width) / 2;
     const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    window_ = CreateWindowExA(exStyle, WindowClass, "", style, left, top, width, height, nullptr,
-                              nullptr, instance_, this);
-    if (!window_) return false;
-    synchronizer_.Attach(window_, GetCurrentThreadId());
+    if (!CreateOwnWindow(windowClass, exStyle, "", style,
+                         RECT{left, top, left + width, top + height}, nullptr)) {
+        return false;
+    }
+    synchronizer_.Attach(Handle(), GetCurrentThreadId());
+    const Platform& os = form.Os();
+    synchronizer_.OnError = [&os](const std::string& error) {
+        WriteLog(os, "window operation failed", error);
+    };
     CreateChildren();
     SyncChildren();
     return true;
 }
 
 void MainWindowView::Show() {
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
-    SetForegroundWindow(window_);
-    if (buttons_[0]) SetFocus(buttons_[0]);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    UpdateWindow(Handle());
+    SetForegroundWindow(Handle());
+    if (HWND runTest = children_.WindowOf(form_->RunTestButton)) SetFocus(runTest);
     form_->FormShow();
 }
 
 bool MainWindowView::PreTranslate(MSG& message) {
-    return window_ && IsWindow(window_) && IsDialogMessageA(window_, &message);
+    return Handle() && IsWindow(Handle()) && IsDialogMessageA(Handle(), &message);
 }
 
 void MainWindowView::CreateChildren() {
-    buttonControls_ = {&form_->RunTestButton, &form_->contactCancel, &form_->CloseButton};
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        const FormControl& control = *buttonControls_[i];
-        buttons_[i] = CreateWindowExA(
-            0, "BUTTON", control.caption.c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW,
-            control.left, control.top, control.width, control.height, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstButtonId + static_cast<int>(i))),
-            instance_, nullptr);
-        SendMessageA(buttons_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)),
-                     TRUE);
-    }
-    const FormControl& memo = form_->mssgAtxt;
-    memo_ = CreateWindowExA(
-        0, "EDIT", "", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-        memo.left, memo.top, memo.width, memo.height, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(MemoId)), instance_, nullptr);
-    SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(memo.font)), TRUE);
+    // The buttons wear the skin; the children show when the model says so.
+    const auto childStyle = [](ControlKind kind) -> DWORD {
+        return kind == ControlKind::Button ? BS_OWNERDRAW : 0;
+    };
+    const std::vector<FormControl*>& controls = form_->Controls();
+    children_.Create(Handle(), instance_, {controls.begin(), controls.end()}, FirstChildId,
+                     childStyle, fonts_);
 }
 
 bool MainWindowView::ShownOnScreen(const FormControl& control) const {
@@ -117,28 +110,30 @@ RECT MainWindowView::Bounds(const FormControl& control) const {
 }
 
 void MainWindowView::SyncChildren() {
-    if (!window_) return;
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        const FormControl& control = *buttonControls_[i];
+    if (!Handle()) return;
+    for (const ChildWindows::Child& child : children_.All()) {
+        const FormControl& control = *child.control;
+        if (control.kind == ControlKind::Button) {
+            SetWindowTextA(child.window, control.caption.c_str());
+            EnableWindow(child.window, control.enabled);
+        } else {
+            SyncMemoText(child.window, control);
+        }
         const RECT area = Bounds(control);
-        SetWindowTextA(buttons_[i], control.caption.c_str());
-        EnableWindow(buttons_[i], control.enabled);
-        SetWindowPos(buttons_[i], nullptr, area.left, area.top, control.width, control.height,
+        SetWindowPos(child.window, nullptr, area.left, area.top, control.width, control.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        ShowWindow(buttons_[i], ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
-        InvalidateRect(buttons_[i], nullptr, FALSE);
+        ShowWindow(child.window, ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
+        if (control.kind == ControlKind::Button) InvalidateRect(child.window, nullptr, FALSE);
     }
-    const FormControl& memo = form_->mssgAtxt;
-    const std::string text = WithCrLfLineBreaks(memo.caption);
-    const int length = GetWindowTextLengthA(memo_);
+}
+
+void MainWindowView::SyncMemoText(HWND memo, const FormControl& control) {
+    const std::string text = WithCrLfLineBreaks(control.caption);
+    const int length = GetWindowTextLengthA(memo);
     std::string current(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(memo_, current.data(), length + 1);
+    GetWindowTextA(memo, current.data(), length + 1);
     current.resize(static_cast<size_t>(length));
-    if (current != text) SetWindowTextA(memo_, text.c_str());
-    const RECT area = Bounds(memo);
-    SetWindowPos(memo_, nullptr, area.left, area.top, memo.width, memo.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(memo_, ShownOnScreen(memo) ? SW_SHOWNA : SW_HIDE);
+    if (current != text) SetWindowTextA(memo, text.c_str());
 }
 
 void MainWindowView::UpdateAnimationTimer() {
@@ -146,27 +141,18 @@ void MainWindowView::UpdateAnimationTimer() {
         (form_->progressImage.animating && ShownOnScreen(form_->progressImage)) ||
         (form_->tempFailImage.animating && ShownOnScreen(form_->tempFailImage));
     if (animating && !timerRunning_) {
-        timerRunning_ = SetTimer(window_, AnimationTimer, AnimationMilliseconds, nullptr) != 0;
+        timerRunning_ = SetTimer(Handle(), AnimationTimer, AnimationMilliseconds, nullptr) != 0;
     } else if (!animating && timerRunning_) {
-        KillTimer(window_, AnimationTimer);
+        KillTimer(Handle(), AnimationTimer);
         timerRunning_ = false;
     }
 }
 
 void MainWindowView::ControlsChanged() {
-    if (!window_ || !IsWindow(window_)) return;
+    if (!Handle() || !IsWindow(Handle())) return;
     SyncChildren();
     UpdateAnimationTimer();
-    InvalidateRect(window_, nullptr, FALSE);
-}
-
-HFONT MainWindowView::FontFor(const FontSpec& spec) {
-    const std::string key = spec.face + "/" + std::to_string(spec.pixelHeight) + "/" +
-                            (spec.bold ? "b" : "") + (spec.italic ? "i" : "") +
-                            (spec.underline ? "u" : "");
-    auto found = fonts_.find(key);
-    if (found == fonts_.end()) found = fonts_.emplace(key, CreateFontFor(spec)).first;
-    return found->second.get();
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void MainWindowView::Paint(HDC dc) {
@@ -190,7 +176,7 @@ void MainWindowView::PaintControl(HDC dc, const FormControl& control) {
             return;
         case ControlKind::Label:
         case ControlKind::LinkLabel: {
-            Selection font(dc, FontFor(control.font));
+            Selection font(dc, fonts_.For(control.font));
             SetBkMode(dc, TRANSPARENT);
             UINT format = DT_NOPREFIX | DT_LEFT | DT_TOP;
             if (control.wordWrap) format |= DT_WORDBREAK;
@@ -249,182 +235,225 @@ void MainWindowView::HandlePendingMessages() {
 void MainWindowView::RequestApplicationEnd() { PostQuitMessage(0); }
 
 bool MainWindowView::AskYesNoWarning(const std::string& text) {
-    return MessageBoxA(window_, text.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+    return MessageBoxA(Handle(), text.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-void MainWindowView::ShowContactDialogModal() { contact_.ShowModal(window_); }
+void MainWindowView::ShowContactDialogModal() { contact_.ShowModal(Handle()); }
 
-void MainWindowView::HideMainWindow() { ShowWindow(window_, SW_HIDE); }
+void MainWindowView::HideMainWindow() { ShowWindow(Handle(), SW_HIDE); }
 
-void MainWindowView::CloseMainWindow() { PostMessageA(window_, WM_CLOSE, 0, 0); }
+void MainWindowView::CloseMainWindow() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
-void MainWindowView::PostRunEnded() { PostMessageA(window_, RunEndedMessage, 0, 0); }
+void MainWindowView::PostRunEnded() { PostMessageA(Handle(), RunEndedMessage, 0, 0); }
 
-void MainWindowView::OnClose() {
+void MainWindowView::StartCloseTimer(uint32_t milliseconds) {
+    if (Handle()) SetTimer(Handle(), CloseTimer, milliseconds, nullptr);
+}
+
+void MainWindowView::HandleMessagesUntil(const std::function<bool()>& done) {
+    while (!done() && Handle() && IsWindow(Handle())) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, MessageWaitSlice, QS_ALLINPUT);
+        HandlePendingMessages();
+    }
+}
+
+void MainWindowView::OnHandlerFailed(UINT message, const char* error) noexcept {
+    // The window keeps its state, and the log says what failed.
+    try {
+        WriteLog(form_->Os(), "window message failed: " + std::to_string(message), error);
+    } catch (...) {
+    }
+}
+
+std::optional<LRESULT> MainWindowView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+        case Win32Synchronizer::Message:
+            Win32Synchronizer::Handle(message, lParam);
+            return 0;
+        case RunEndedMessage:
+            return OnRunEnded();
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers the whole client area
+        case WM_PAINT:
+            return OnPaint();
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam));
+        case WM_DRAWITEM:
+            return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SETCURSOR:
+            return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
+        case WM_MOUSEMOVE:
+            return OnMouseMove(point);
+        case WM_MOUSELEAVE:
+            return OnMouseLeave();
+        case WM_LBUTTONDOWN:
+            return OnLeftButtonDown(point);
+        case WM_LBUTTONUP:
+            return OnLeftButtonUp(point);
+        case WM_CLOSE:
+            return OnClose();
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_ENDSESSION:
+            return OnEndSession(wParam != FALSE);
+        case WM_DESTROY:
+            return OnDestroy();
+        default:
+            return std::nullopt;
+    }
+}
+
+LRESULT MainWindowView::OnRunEnded() {
+    form_->RunEnded();
+    return 0;
+}
+
+LRESULT MainWindowView::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC screen = BeginPaint(Handle(), &paint);
+    UniqueMemoryDc buffer(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, TPloverMainForm::ClientWidth,
+                                               TPloverMainForm::ClientHeight));
+    {
+        Selection select(buffer.get(), bitmap.get());
+        Paint(buffer.get());
+        BitBlt(screen, 0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight,
+               buffer.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(Handle(), &paint);
+    return 0;
+}
+
+LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
+    if (timer == CloseTimer) {
+        KillTimer(Handle(), CloseTimer);
+        form_->CloseWaitEnded();
+        return 0;
+    }
+    if (timer != AnimationTimer) return 0;
+    ++frame_;
+    for (const FormControl* spinner : {&form_->progressImage, &form_->tempFailImage}) {
+        if (!ShownOnScreen(*spinner)) continue;
+        const RECT area = Bounds(*spinner);
+        InvalidateRect(Handle(), &area, FALSE);
+    }
+    return 0;
+}
+
+LRESULT MainWindowView::OnCommand(int id, int notification) {
+    if (notification != BN_CLICKED) return 0;
+    const FormControl* control = children_.ControlOf(id);
+    // A disabled or hidden button cannot be pressed, also not by keyboard.
+    if (!control || !control->enabled || !ShownOnScreen(*control)) return 0;
+    if (control == &form_->RunTestButton) form_->RunTestButtonClick();
+    if (control == &form_->contactCancel) form_->contactCancelClick();
+    if (control == &form_->CloseButton) form_->CloseButtonClick();
+    return 0;
+}
+
+std::optional<LRESULT> MainWindowView::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    const FormControl* control = children_.ControlOf(static_cast<int>(item.CtlID));
+    if (!control || control->kind != ControlKind::Button) return std::nullopt;
+    DrawSkinButton(item.hDC, item.rcItem, control->caption.c_str(), fonts_.For(control->font),
+                   (item.itemState & ODS_DISABLED) == 0, (item.itemState & ODS_SELECTED) != 0,
+                   (item.itemState & ODS_FOCUS) != 0, control == &form_->RunTestButton);
+    return TRUE;
+}
+
+std::optional<LRESULT> MainWindowView::OnControlColour(HDC dc, HWND control) {
+    const FormControl* child = children_.ControlOf(control);
+    if (!child || child->kind != ControlKind::Memo) return std::nullopt;
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, TextColour);
+    return reinterpret_cast<LRESULT>(white_.get());
+}
+
+std::optional<LRESULT> MainWindowView::OnSetCursor(HWND over, int hitTest) {
+    if (hitTest != HTCLIENT) return std::nullopt;
+    const FormControl* pointed = children_.ControlOf(over);
+    if (over == Handle()) {
+        POINT point;
+        GetCursorPos(&point);
+        ScreenToClient(Handle(), &point);
+        pointed = LinkAt(point);
+    }
+    if (!pointed || !pointed->handCursor) return std::nullopt;
+    SetCursor(LoadCursor(nullptr, IDC_HAND));
+    return TRUE;
+}
+
+LRESULT MainWindowView::OnMouseMove(POINT point) {
+    const FormControl* link = LinkAt(point);
+    if (link != hoverLink_) {
+        hoverLink_ = link;
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
+    if (!trackingMouse_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        trackingMouse_ = TrackMouseEvent(&track) != FALSE;
+    }
+    return 0;
+}
+
+LRESULT MainWindowView::OnMouseLeave() {
+    trackingMouse_ = false;
+    if (!hoverLink_) return 0;
+    hoverLink_ = nullptr;
+    InvalidateRect(Handle(), nullptr, FALSE);
+    return 0;
+}
+
+LRESULT MainWindowView::OnLeftButtonDown(POINT point) {
+    pressedLink_ = LinkAt(point);
+    if (!pressedLink_) return 0;
+    SetCapture(Handle());
+    InvalidateRect(Handle(), nullptr, FALSE);
+    return 0;
+}
+
+LRESULT MainWindowView::OnLeftButtonUp(POINT point) {
+    const FormControl* pressed = pressedLink_;
+    pressedLink_ = nullptr;
+    if (!pressed) return 0;
+    ReleaseCapture();
+    InvalidateRect(Handle(), nullptr, FALSE);
+    if (LinkAt(point) == pressed) form_->LinkClick(*pressed);
+    return 0;
+}
+
+LRESULT MainWindowView::OnClose() {
     bool canClose = false;
     form_->FormCloseQuery(canClose);
-    if (!canClose) return;
+    if (!canClose) return 0;
     form_->FormClose();
     synchronizer_.Detach();
-    DestroyWindow(window_);
+    DestroyOwnWindow();
+    return 0;
 }
 
-LRESULT CALLBACK MainWindowView::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* view = reinterpret_cast<MainWindowView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!view || !view->form_) return DefWindowProcA(window, message, wParam, lParam);
-    if (view->window_ == nullptr) view->window_ = window;
-    return view->HandleMessage(message, wParam, lParam);
+LRESULT MainWindowView::OnQueryEndSession() {
+    // The session may end; the run is asked to stop now, so that it has
+    // ended, or nearly, when the end comes.
+    form_->SessionEnding();
+    return TRUE;
 }
 
-LRESULT MainWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (Win32Synchronizer::Handle(message, lParam)) return 0;
-        switch (message) {
-            case RunEndedMessage:
-                form_->RunEnded();
-                return 0;
-            case WM_ERASEBKGND:
-                return 1;
-            case WM_PAINT: {
-                PAINTSTRUCT paint;
-                HDC screen = BeginPaint(window_, &paint);
-                UniqueMemoryDc buffer(CreateCompatibleDC(screen));
-                UniqueBitmap bitmap(CreateCompatibleBitmap(screen, TPloverMainForm::ClientWidth,
-                                                           TPloverMainForm::ClientHeight));
-                {
-                    Selection select(buffer.get(), bitmap.get());
-                    Paint(buffer.get());
-                    BitBlt(screen, 0, 0, TPloverMainForm::ClientWidth,
-                           TPloverMainForm::ClientHeight, buffer.get(), 0, 0, SRCCOPY);
-                }
-                EndPaint(window_, &paint);
-                return 0;
-            }
-            case WM_TIMER:
-                if (wParam == AnimationTimer) {
-                    ++frame_;
-                    for (const FormControl* spinner :
-                         {&form_->progressImage, &form_->tempFailImage}) {
-                        if (!ShownOnScreen(*spinner)) continue;
-                        const RECT area = Bounds(*spinner);
-                        InvalidateRect(window_, &area, FALSE);
-                    }
-                }
-                return 0;
-            case WM_COMMAND: {
-                const int id = LOWORD(wParam);
-                if (HIWORD(wParam) == BN_CLICKED && id >= FirstButtonId && id < FirstButtonId + 3) {
-                    // A disabled or hidden button cannot be pressed, also not by keyboard.
-                    const FormControl& control =
-                        *buttonControls_[static_cast<size_t>(id - FirstButtonId)];
-                    if (!control.enabled || !ShownOnScreen(control)) return 0;
-                    if (&control == &form_->RunTestButton) form_->RunTestButtonClick();
-                    if (&control == &form_->contactCancel) form_->contactCancelClick();
-                    if (&control == &form_->CloseButton) form_->CloseButtonClick();
-                }
-                return 0;
-            }
-            case WM_DRAWITEM: {
-                const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-                const int index = static_cast<int>(item->CtlID) - FirstButtonId;
-                if (index < 0 || index >= 3) break;
-                const FormControl& control = *buttonControls_[static_cast<size_t>(index)];
-                DrawSkinButton(
-                    item->hDC, item->rcItem, control.caption.c_str(), FontFor(control.font),
-                    (item->itemState & ODS_DISABLED) == 0, (item->itemState & ODS_SELECTED) != 0,
-                    (item->itemState & ODS_FOCUS) != 0, &control == &form_->RunTestButton);
-                return TRUE;
-            }
-            case WM_CTLCOLORSTATIC:
-            case WM_CTLCOLOREDIT:
-                if (reinterpret_cast<HWND>(lParam) == memo_) {
-                    SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-                    SetTextColor(reinterpret_cast<HDC>(wParam), TextColour);
-                    return reinterpret_cast<LRESULT>(white_.get());
-                }
-                break;
-            case WM_SETCURSOR: {
-                const HWND over = reinterpret_cast<HWND>(wParam);
-                if (LOWORD(lParam) == HTCLIENT) {
-                    bool hand = false;
-                    for (HWND button : buttons_) hand = hand || over == button;
-                    if (over == window_) {
-                        POINT point;
-                        GetCursorPos(&point);
-                        ScreenToClient(window_, &point);
-                        hand = LinkAt(point) != nullptr;
-                    }
-                    if (hand) {
-                        SetCursor(LoadCursor(nullptr, IDC_HAND));
-                        return TRUE;
-                    }
-                }
-                break;
-            }
-            case WM_MOUSEMOVE: {
-                const FormControl* link = LinkAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-                if (link != hoverLink_) {
-                    hoverLink_ = link;
-                    InvalidateRect(window_, nullptr, FALSE);
-                }
-                if (!trackingMouse_) {
-                    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
-                    trackingMouse_ = TrackMouseEvent(&track) != FALSE;
-                }
-                return 0;
-            }
-            case WM_MOUSELEAVE:
-                trackingMouse_ = false;
-                if (hoverLink_) {
-                    hoverLink_ = nullptr;
-                    InvalidateRect(window_, nullptr, FALSE);
-                }
-                return 0;
-            case WM_LBUTTONDOWN:
-                pressedLink_ = LinkAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-                if (pressedLink_) {
-                    SetCapture(window_);
-                    InvalidateRect(window_, nullptr, FALSE);
-                }
-                return 0;
-            case WM_LBUTTONUP: {
-                const FormControl* pressed = pressedLink_;
-                pressedLink_ = nullptr;
-                if (pressed) {
-                    ReleaseCapture();
-                    InvalidateRect(window_, nullptr, FALSE);
-                    if (LinkAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) == pressed) {
-                        form_->LinkClick(*pressed);
-                    }
-                }
-                return 0;
-            }
-            case WM_CLOSE:
-                OnClose();
-                return 0;
-            case WM_DESTROY:
-                synchronizer_.Detach();
-                if (timerRunning_) KillTimer(window_, AnimationTimer);
-                timerRunning_ = false;
-                return 0;
-            case WM_NCDESTROY: {
-                const HWND self = window_;
-                window_ = nullptr;
-                return DefWindowProcA(self, message, wParam, lParam);
-            }
-            default:
-                break;
-        }
-    } catch (...) {
-        // Nothing escapes the window procedure; the window keeps its state.
-    }
-    return DefWindowProcA(window_, message, wParam, lParam);
+LRESULT MainWindowView::OnEndSession(bool ending) {
+    if (ending) form_->SessionEnded();
+    return 0;
+}
+
+LRESULT MainWindowView::OnDestroy() {
+    synchronizer_.Detach();
+    if (timerRunning_) KillTimer(Handle(), AnimationTimer);
+    timerRunning_ = false;
+    return 0;
 }
 
 }  // namespace plover::win32

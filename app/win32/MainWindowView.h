@@ -2,17 +2,19 @@
 
 #include <windows.h>
 
-#include <array>
-#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/FormHost.h"
 #include "app/PloverMainForm.h"
+#include "app/win32/ChildWindows.h"
 #include "app/win32/ContactDialogView.h"
+#include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
-#include "app/win32/Win32Synchronizer.h"
+#include "app/win32/Window.h"
+#include "platform/win32/Win32Synchronizer.h"
 
 namespace plover::win32 {
 
@@ -20,7 +22,7 @@ namespace plover::win32 {
 // model's pictures and labels itself and keeps real child windows for the
 // three buttons and the instructions memo. It is also the window toolkit the
 // model talks to (FormHost).
-class MainWindowView : public FormHost {
+class MainWindowView : public Window, public FormHost {
 public:
     static constexpr UINT RunEndedMessage = WM_APP + 2;
 
@@ -33,7 +35,6 @@ public:
     bool Create(TPloverMainForm& form);
     // Shows the window and runs the model's show handler.
     void Show();
-    HWND Handle() const { return window_; }
     // Keyboard navigation between the buttons; true when the message was used.
     bool PreTranslate(MSG& message);
 
@@ -46,30 +47,46 @@ public:
     void HideMainWindow() override;
     void CloseMainWindow() override;
     void PostRunEnded() override;
+    void StartCloseTimer(uint32_t milliseconds) override;
+    void HandleMessagesUntil(const std::function<bool()>& done) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnHandlerFailed(UINT message, const char* error) noexcept override;
+
+    // One handler per message.
+    LRESULT OnRunEnded();
+    LRESULT OnPaint();
+    LRESULT OnTimer(UINT_PTR timer);
+    LRESULT OnCommand(int id, int notification);
+    std::optional<LRESULT> OnDrawItem(const DRAWITEMSTRUCT& item);
+    std::optional<LRESULT> OnControlColour(HDC dc, HWND control);
+    std::optional<LRESULT> OnSetCursor(HWND over, int hitTest);
+    LRESULT OnMouseMove(POINT point);
+    LRESULT OnMouseLeave();
+    LRESULT OnLeftButtonDown(POINT point);
+    LRESULT OnLeftButtonUp(POINT point);
+    LRESULT OnClose();
+    LRESULT OnQueryEndSession();
+    LRESULT OnEndSession(bool ending);
+    LRESULT OnDestroy();
+
     void CreateChildren();
     void SyncChildren();
+    void SyncMemoText(HWND memo, const FormControl& control);
     void UpdateAnimationTimer();
     void Paint(HDC dc);
     void PaintControl(HDC dc, const FormControl& control);
-    HFONT FontFor(const FontSpec& spec);
     RECT Bounds(const FormControl& control) const;
     bool ShownOnScreen(const FormControl& control) const;
     const FormControl* LinkAt(POINT point) const;
-    void OnClose();
 
     HINSTANCE instance_;
     Win32Synchronizer& synchronizer_;
     ContactDialogView& contact_;
     TPloverMainForm* form_ = nullptr;
-    HWND window_ = nullptr;
-    std::array<HWND, 3> buttons_{};
-    std::array<FormControl*, 3> buttonControls_{};
-    HWND memo_ = nullptr;
-    std::map<std::string, UniqueFont> fonts_;
+    ChildWindows children_;
+    FontCache fonts_;
     std::vector<std::pair<const FormControl*, RECT>> linkAreas_;
     const FormControl* hoverLink_ = nullptr;
     const FormControl* pressedLink_ = nullptr;

@@ -40,6 +40,9 @@ public:
     explicit LineTaggedClock(standin::FakeWindows& machine) : machine_(machine) {}
 
     void Sleep(uint32_t milliseconds) override { machine_.clock.Sleep(milliseconds); }
+    bool SleepUnlessStopped(uint32_t milliseconds, const StopSignal& stop) override {
+        return machine_.clock.SleepUnlessStopped(milliseconds, stop);
+    }
     uint32_t TickCount() override { return machine_.clock.TickCount(); }
     // The log stamps each line with the time just before writing it.
     LocalDateTime Now() override {

@@ -32,6 +32,31 @@ sockaddr_in ToSockaddr(const Ipv4Address& address, uint16_t port) {
     return to;
 }
 
+// A wait that may be stopped looks at the stop request this often.
+constexpr auto StopLookInterval = std::chrono::milliseconds(50);
+
+// Polls one descriptor for events until the deadline or the stop request;
+// the poll's answer (0: the time ran out or the stop was asked), or -1 with
+// errno set.
+int PollUntil(int fd, short events, std::chrono::steady_clock::time_point deadline,
+              const StopSignal* stop, short& revents) {
+    using namespace std::chrono;
+    for (;;) {
+        if (stop && stop->Requested()) return 0;
+        auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        if (left.count() < 0) left = milliseconds(0);
+        if (stop && left > StopLookInterval) left = StopLookInterval;
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(left.count()));
+        if (ready > 0) {
+            revents = entry.revents;
+            return ready;
+        }
+        if (ready < 0 && errno != EINTR) return -1;
+        if (ready == 0 && steady_clock::now() >= deadline) return 0;
+    }
+}
+
 SocketResult FromCount(ssize_t count) {
     if (count < 0) return {0, errno};
     return {static_cast<size_t>(count), 0};
@@ -62,17 +87,13 @@ public:
         return FromCount(::send(fd_.get(), data, size, MSG_NOSIGNAL));
     }
 
-    WaitResult WaitReadable(uint32_t timeoutMilliseconds) override {
-        using namespace std::chrono;
-        const auto deadline = steady_clock::now() + milliseconds(timeoutMilliseconds);
-        for (;;) {
-            const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-            pollfd entry{fd_.get(), POLLIN, 0};
-            const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
-            if (ready > 0) return {true, 0};
-            if (ready == 0) return {false, 0};
-            if (errno != EINTR) return {false, errno};
-        }
+    WaitResult WaitReadable(uint32_t timeoutMilliseconds, const StopSignal* stop) override {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+        short revents = 0;
+        const int ready = PollUntil(fd_.get(), POLLIN, deadline, stop, revents);
+        if (ready < 0) return {false, errno};
+        return {ready > 0, 0};
     }
 
     SocketResult Receive(uint8_t* buffer, size_t capacity) override {
@@ -107,6 +128,29 @@ std::unique_ptr<Socket> PosixSockets::OpenRawIcmp(int& error) {
 
 std::unique_ptr<Socket> PosixSockets::OpenUdp(int& error) {
     return Open(SOCK_DGRAM, IPPROTO_UDP, error);
+}
+
+TcpAnswer PosixSockets::ConnectTcp(const Ipv4Address& address, uint16_t port,
+                                   uint32_t timeLimitMilliseconds, const StopSignal* stop) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMilliseconds);
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!fd) return TcpAnswer::NoAnswer;
+    const sockaddr_in to = ToSockaddr(address, port);
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) {
+        return TcpAnswer::Accepted;
+    }
+    if (errno == ECONNREFUSED) return TcpAnswer::Refused;
+    if (errno != EINPROGRESS) return TcpAnswer::NoAnswer;
+    short revents = 0;
+    if (PollUntil(fd.get(), POLLOUT, deadline, stop, revents) <= 0) return TcpAnswer::NoAnswer;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+        return TcpAnswer::NoAnswer;
+    }
+    if (error == 0) return TcpAnswer::Accepted;
+    return error == ECONNREFUSED ? TcpAnswer::Refused : TcpAnswer::NoAnswer;
 }
 
 std::optional<Ipv4Address> PosixSockets::LookupHost(const std::string& name, int& error) {

@@ -20,13 +20,17 @@ SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
 
 void Win32Clock::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+bool Win32Clock::SleepUnlessStopped(uint32_t milliseconds, const StopSignal& stop) {
+    return !stop.WaitFor(milliseconds);
+}
+
 uint32_t Win32Clock::TickCount() { return ::GetTickCount(); }
 
 LocalDateTime Win32Clock::Now() {
     SYSTEMTIME st{};
     ::GetLocalTime(&st);
-    return LocalDateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
-                         st.wMilliseconds};
+    return LocalDateTime{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
+                         st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 std::string Win32Clock::FormatShortDate(const LocalDateTime& when) {

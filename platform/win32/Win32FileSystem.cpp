@@ -110,4 +110,23 @@ bool Win32FileSystem::Copy(const std::string& from, const std::string& to, bool 
     return ::CopyFileA(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE) != 0;
 }
 
+std::optional<uint32_t> Win32FileSystem::Attributes(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return static_cast<uint32_t>(attributes);
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    return ::SetFileAttributesA(path.c_str(), attributes == 0
+                                                  ? FILE_ATTRIBUTE_NORMAL
+                                                  : static_cast<DWORD>(attributes)) != 0;
+}
+
+bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+    // A rename within one folder: the old file is there until the new one
+    // takes its name.
+    return ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 }  // namespace plover::win32

@@ -11,6 +11,9 @@ public:
     bool Exists(const std::string& path) override;
     bool Delete(const std::string& path) override;
     bool Copy(const std::string& from, const std::string& to, bool overwrite) override;
+    std::optional<uint32_t> Attributes(const std::string& path) override;
+    bool SetAttributes(const std::string& path, uint32_t attributes) override;
+    bool Replace(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace plover::win32

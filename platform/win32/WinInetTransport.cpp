@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,33 +18,29 @@
 #include <thread>
 #include <vector>
 
-#include "platform/UniqueResource.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plover {
 
 namespace {
 
-struct InternetHandleTraits {
-    using Type = HINTERNET;
-    static Type Empty() { return nullptr; }
-    static void Close(Type handle) { ::InternetCloseHandle(handle); }
-};
-using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
+using win32::UniqueInternetHandle;
 
 constexpr DWORD TransferBufferSize = 4096;
 
-// Ends a transfer at its time limit. WinInet's own time-outs, kept to what
-// is left of the limit, bound each wait for the network, and the body is
-// read as it arrives so the limit is looked at between bytes. Windows does
-// not always keep to its connect time-out, so once the limit has passed the
-// request in hand is also closed from this watch's thread, which there makes
-// a call blocked on it return (Wine 8 lets such a call run on to its
-// time-out).
+// Ends a transfer at its time limit, or at once when the caller asks it to
+// stop. WinInet's own time-outs, kept to what is left of the limit, bound
+// each wait for the network, and the body is read as it arrives so the limit
+// is looked at between bytes. Windows does not always keep to its connect
+// time-out, so once the limit has passed (or the stop is asked) the request
+// in hand is also closed from this watch's thread, which there makes a call
+// blocked on it return (Wine 8 lets such a call run on to its time-out).
 class TransferDeadline {
 public:
-    explicit TransferDeadline(DWORD limitMilliseconds)
+    TransferDeadline(DWORD limitMilliseconds, std::function<bool()> stopRequested)
         : end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMilliseconds)),
-          thread_([this, limitMilliseconds] { Watch(limitMilliseconds); }) {}
+          stopRequested_(std::move(stopRequested)),
+          thread_([this] { Watch(); }) {}
     ~TransferDeadline() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -82,11 +79,16 @@ public:
     }
 
 private:
-    void Watch(DWORD limitMilliseconds) {
+    static constexpr std::chrono::milliseconds StopLookInterval{50};
+
+    void Watch() {
         std::unique_lock<std::mutex> lock(mutex_);
-        if (wake_.wait_for(lock, std::chrono::milliseconds(limitMilliseconds),
-                           [this] { return over_; })) {
-            return;
+        for (;;) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= end_ || (stopRequested_ && stopRequested_())) break;
+            const auto slice = std::min<std::chrono::steady_clock::duration>(
+                end_ - now, stopRequested_ ? StopLookInterval : end_ - now);
+            if (wake_.wait_for(lock, slice, [this] { return over_; })) return;
         }
         passed_ = true;
         if (held_ != nullptr) ::InternetCloseHandle(held_);
@@ -94,6 +96,7 @@ private:
     }
 
     const std::chrono::steady_clock::time_point end_;
+    const std::function<bool()> stopRequested_;
     std::mutex mutex_;
     std::condition_variable wake_;
     HINTERNET held_ = nullptr;
@@ -298,7 +301,7 @@ HttpTransfer Fetch(const HttpGetRequest& request) {
         ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!root) return transfer;
     SetTimeLimits(root.get(), request.timeLimitMilliseconds);
-    TransferDeadline deadline(request.timeLimitMilliseconds);
+    TransferDeadline deadline(request.timeLimitMilliseconds, request.stopRequested);
 
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
@@ -332,13 +335,20 @@ public:
         std::thread([fetch] { fetch->Run(); }).detach();
     }
 
-    // The outcome, or nothing when it did not come in time.
+    // The outcome, or nothing when it did not come in time. A stop asked
+    // meanwhile ends the wait at once with an interrupted transfer; the
+    // fetch, told to stop too, ends by itself.
     std::optional<HttpTransfer> Await(std::chrono::steady_clock::time_point end,
                                       const std::function<bool()>& stopRequested) {
         std::unique_lock<std::mutex> lock(mutex_);
         while (!done_ && std::chrono::steady_clock::now() < end) {
             wake_.wait_for(lock, StopPollInterval, [this] { return done_; });
-            if (stopRequested && stopRequested()) stop_ = true;
+            if (!done_ && stopRequested && stopRequested()) {
+                stop_ = true;
+                HttpTransfer stopped;
+                stopped.interrupted = true;
+                return stopped;
+            }
         }
         if (!done_) return std::nullopt;
         if (failed_) throw std::runtime_error("page fetch failed");

@@ -8,11 +8,13 @@
 
 #include <cstring>
 
-#include "platform/UniqueResource.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plover {
 
 namespace {
+
+using win32::UniqueSocket;
 
 // One reference to the Winsock library for as long as the object lives.
 class WinsockSession {
@@ -32,19 +34,40 @@ private:
     int error_;
 };
 
-struct SocketTraits {
-    using Type = SOCKET;
-    static Type Empty() { return INVALID_SOCKET; }
-    static void Close(Type s) { ::closesocket(s); }
-};
-using UniqueSocket = UniqueResource<SocketTraits>;
-
 sockaddr_in ToSockaddr(const Ipv4Address& address, uint16_t port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
     std::memcpy(&to.sin_addr, address.data(), 4);
     return to;
+}
+
+// A wait that may be stopped looks at the stop request this often.
+constexpr DWORD StopLookInterval = 50;
+
+// Selects one socket for reading, or for a connect's end (writable or
+// failed), until the time is up or the stop request is asked: select's
+// answer (0: the time ran out or the stop was asked), or SOCKET_ERROR.
+// Tick counts are read as differences, so their wrap does no harm.
+int SelectUntil(SOCKET socket, bool forConnect, DWORD timeoutMilliseconds, const StopSignal* stop) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (stop && stop->Requested()) return 0;
+        const DWORD elapsed = ::GetTickCount() - start;
+        DWORD left = elapsed < timeoutMilliseconds ? timeoutMilliseconds - elapsed : 0;
+        if (stop && left > StopLookInterval) left = StopLookInterval;
+        fd_set wanted;
+        fd_set failed;
+        FD_ZERO(&wanted);
+        FD_ZERO(&failed);
+        FD_SET(socket, &wanted);
+        FD_SET(socket, &failed);
+        timeval limit{static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
+        const int ready = forConnect ? ::select(0, nullptr, &wanted, &failed, &limit)
+                                     : ::select(0, &wanted, nullptr, nullptr, &limit);
+        if (ready != 0) return ready;
+        if (::GetTickCount() - start >= timeoutMilliseconds) return 0;
+    }
 }
 
 SocketResult FromCount(int count) {
@@ -85,13 +108,8 @@ public:
             ::send(socket_.get(), reinterpret_cast<const char*>(data), static_cast<int>(size), 0));
     }
 
-    WaitResult WaitReadable(uint32_t timeoutMilliseconds) override {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket_.get(), &readable);
-        timeval limit{static_cast<long>(timeoutMilliseconds / 1000),
-                      static_cast<long>(timeoutMilliseconds % 1000) * 1000};
-        const int ready = ::select(0, &readable, nullptr, nullptr, &limit);
+    WaitResult WaitReadable(uint32_t timeoutMilliseconds, const StopSignal* stop) override {
+        const int ready = SelectUntil(socket_.get(), false, timeoutMilliseconds, stop);
         if (ready == SOCKET_ERROR) return {false, ::WSAGetLastError()};
         return {ready > 0, 0};
     }
@@ -132,6 +150,36 @@ std::unique_ptr<Socket> WinsockSockets::OpenRawIcmp(int& error) {
 
 std::unique_ptr<Socket> WinsockSockets::OpenUdp(int& error) {
     return Open(SOCK_DGRAM, IPPROTO_UDP, error);
+}
+
+TcpAnswer WinsockSockets::ConnectTcp(const Ipv4Address& address, uint16_t port,
+                                     uint32_t timeLimitMilliseconds, const StopSignal* stop) {
+    WinsockSession session;
+    if (session.Error() != 0) return TcpAnswer::NoAnswer;
+    UniqueSocket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!socket) return TcpAnswer::NoAnswer;
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(socket.get(), FIONBIO, &nonBlocking) != 0) return TcpAnswer::NoAnswer;
+    const sockaddr_in to = ToSockaddr(address, port);
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) {
+        return TcpAnswer::Accepted;
+    }
+    const int started = ::WSAGetLastError();
+    if (started == WSAECONNREFUSED) return TcpAnswer::Refused;
+    if (started != WSAEWOULDBLOCK) return TcpAnswer::NoAnswer;
+    // The connect's end shows as writable (accepted) or failed (its error
+    // in SO_ERROR); the error is read either way.
+    if (SelectUntil(socket.get(), true, timeLimitMilliseconds, stop) <= 0) {
+        return TcpAnswer::NoAnswer;
+    }
+    int error = 0;
+    int length = sizeof error;
+    if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
+                     &length) != 0) {
+        return TcpAnswer::NoAnswer;
+    }
+    if (error == 0) return TcpAnswer::Accepted;
+    return error == WSAECONNREFUSED ? TcpAnswer::Refused : TcpAnswer::NoAnswer;
 }
 
 std::optional<Ipv4Address> WinsockSockets::LookupHost(const std::string& name, int& error) {

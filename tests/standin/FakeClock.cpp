@@ -47,6 +47,32 @@ void FakeClock::Sleep(uint32_t milliseconds) {
     elapsed_ += milliseconds;
 }
 
+bool FakeClock::SleepUnlessStopped(uint32_t milliseconds, const StopSignal& stop) {
+    std::function<void(uint32_t)> hook;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        hook = onStoppablePause_;
+    }
+    if (hook) hook(milliseconds);
+    if (stop.Requested()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        cutPauses_.push_back(milliseconds);
+        return false;
+    }
+    Sleep(milliseconds);
+    return true;
+}
+
+void FakeClock::OnStoppablePause(std::function<void(uint32_t milliseconds)> hook) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    onStoppablePause_ = std::move(hook);
+}
+
+std::vector<uint32_t> FakeClock::CutPauses() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cutPauses_;
+}
+
 void FakeClock::Advance(uint64_t milliseconds) {
     std::lock_guard<std::mutex> lock(mutex_);
     elapsed_ += milliseconds;

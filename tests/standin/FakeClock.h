@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -15,6 +16,9 @@ public:
     explicit FakeClock(LocalDateTime start = {2026, 12, 8, 4, 5, 27, 0});
 
     void Sleep(uint32_t milliseconds) override;
+    // Recorded as Sleep is, unless the stop is asked by the time it starts:
+    // then it takes no time and goes to CutPauses instead.
+    bool SleepUnlessStopped(uint32_t milliseconds, const StopSignal& stop) override;
     uint32_t TickCount() override;
     LocalDateTime Now() override;
     // United States English: 12/8/2026 and 4:05:27 AM.
@@ -27,6 +31,11 @@ public:
     std::vector<uint32_t> Pauses() const;
     void ClearPauses();
     uint64_t ElapsedMilliseconds() const;
+    // Runs as each pause that a stop may cut begins, with its length; a test
+    // asks the stop there to cut that very pause.
+    void OnStoppablePause(std::function<void(uint32_t milliseconds)> hook);
+    // The pauses a stop cut short, each with the length it asked for.
+    std::vector<uint32_t> CutPauses() const;
 
 private:
     mutable std::mutex mutex_;
@@ -34,6 +43,8 @@ private:
     uint64_t startMilliseconds_ = 0;  // time of day at the start
     uint64_t elapsed_ = 0;
     std::vector<uint32_t> pauses_;
+    std::vector<uint32_t> cutPauses_;
+    std::function<void(uint32_t)> onStoppablePause_;
 };
 
 }  // namespace plover::standin

@@ -104,6 +104,11 @@ private:
     size_t position_ = 0;
 };
 
+bool FakeFileSystem::Has(const std::string& key, uint32_t attribute) const {
+    const auto it = attributes_.find(key);
+    return it != attributes_.end() && (it->second & attribute) != 0;
+}
+
 std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::Find(const std::string& key) const {
     const auto it = files_.find(key);
     return it == files_.end() ? nullptr : it->second;
@@ -124,7 +129,7 @@ std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAcce
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const std::string key = Key(path);
     if (denied_.count(key)) return nullptr;
-    if (readOnly_.count(key) && Writes(access)) return nullptr;
+    if (Has(key, FileAttribute::ReadOnly) && Writes(access)) return nullptr;
     auto node = Find(key);
     if (!node) {
         if (disposition == FileDisposition::OpenExisting) return nullptr;
@@ -137,6 +142,7 @@ std::unique_ptr<OpenFile> FakeFileSystem::Open(const std::string& path, FileAcce
         if (!SharingAllows(*node, access, share)) return nullptr;
         if (disposition == FileDisposition::CreateAlways) {
             if (!Writes(access)) return nullptr;
+            if (Has(key, FileAttribute::Hidden | FileAttribute::System)) return nullptr;
             GiveRoom(key, node->content.size());
             node->content.clear();
         }
@@ -154,11 +160,13 @@ bool FakeFileSystem::Delete(const std::string& path) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const std::string key = Key(path);
     const auto node = Find(key);
-    if (!node || denied_.count(key) || readOnly_.count(key) || !node->handles.empty()) {
+    if (!node || denied_.count(key) || Has(key, FileAttribute::ReadOnly) ||
+        !node->handles.empty()) {
         return false;
     }
     GiveRoom(key, node->content.size());
     files_.erase(key);
+    attributes_.erase(key);
     return true;
 }
 
@@ -168,7 +176,52 @@ bool FakeFileSystem::Copy(const std::string& from, const std::string& to, bool o
     if (!source || denied_.count(Key(from))) return false;
     if (!overwrite && HasFile(to)) return false;
     auto target = Open(to, FileAccess::ReadWrite, FileShare::None, FileDisposition::CreateAlways);
-    return target && target->Write(source->content);
+    if (!target || !target->Write(source->content)) return false;
+    // The copy takes the source's attributes, as CopyFile gives them.
+    const auto attributes = attributes_.find(Key(from));
+    if (attributes != attributes_.end()) attributes_[Key(to)] = attributes->second;
+    return true;
+}
+
+std::optional<uint32_t> FakeFileSystem::Attributes(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    if (!Find(key) || denied_.count(key)) return std::nullopt;
+    const auto it = attributes_.find(key);
+    return it == attributes_.end() ? 0u : it->second;
+}
+
+bool FakeFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string key = Key(path);
+    if (!Find(key) || denied_.count(key)) return false;
+    attributes_[key] = attributes;
+    return true;
+}
+
+bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string source = Key(from);
+    const std::string target = Key(to);
+    const auto node = Find(source);
+    if (!node || denied_.count(source) || denied_.count(target) || !node->handles.empty()) {
+        return false;
+    }
+    if (!folders_.count(Parent(target))) return false;
+    if (const auto old = Find(target)) {
+        if (Has(target, FileAttribute::ReadOnly) || !old->handles.empty()) return false;
+        GiveRoom(target, old->content.size());
+    }
+    files_.erase(source);
+    node->key = target;
+    files_[target] = node;
+    attributes_.erase(target);
+    const auto attributes = attributes_.find(source);
+    if (attributes != attributes_.end()) {
+        attributes_[target] = attributes->second;
+        attributes_.erase(attributes);
+    }
+    return true;
 }
 
 void FakeFileSystem::AddFolder(const std::string& path) {
@@ -263,8 +316,12 @@ uint64_t FakeFileSystem::FreeSpace(const std::string& folder) const {
 }
 
 void FakeFileSystem::MakeReadOnly(const std::string& path) {
+    AddAttributes(path, FileAttribute::ReadOnly);
+}
+
+void FakeFileSystem::AddAttributes(const std::string& path, uint32_t attributes) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    readOnly_.insert(Key(path));
+    attributes_[Key(path)] |= attributes;
 }
 
 size_t FakeFileSystem::Room(const std::string& key, size_t wanted) {

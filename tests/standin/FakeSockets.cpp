@@ -76,9 +76,9 @@ public:
         return SendTo(data, size, connected_->first, connected_->second);
     }
 
-    WaitResult WaitReadable(uint32_t timeoutMilliseconds) override {
+    WaitResult WaitReadable(uint32_t timeoutMilliseconds, const StopSignal* stop) override {
         if (!incoming_.empty()) return {true, 0};
-        owner_.clock_.Advance(timeoutMilliseconds);
+        owner_.SilentWait(timeoutMilliseconds, stop);
         return {false, 0};
     }
 
@@ -145,6 +145,56 @@ void FakeSockets::SetHostAddress(const std::string& name, const std::string& add
 void FakeSockets::FailSocketCreation(int error) {
     std::lock_guard<std::mutex> lock(mutex_);
     failCreation_ = error;
+}
+
+void FakeSockets::ScriptTcp(const std::string& address, uint16_t port, TcpAnswer answer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tcpScripts_[address + ":" + std::to_string(port)] = answer;
+}
+
+void FakeSockets::OnSilentWait(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    onSilentWait_ = std::move(hook);
+}
+
+std::vector<std::string> FakeSockets::TcpAttempts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return tcpAttempts_;
+}
+
+int FakeSockets::CutWaits() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cutWaits_;
+}
+
+bool FakeSockets::SilentWait(uint32_t timeoutMilliseconds, const StopSignal* stop) {
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        hook = onSilentWait_;
+    }
+    // The hook runs unlocked: it may stop a run that waits here.
+    if (hook) hook();
+    if (stop && stop->Requested()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++cutWaits_;
+        return false;
+    }
+    clock_.Advance(timeoutMilliseconds);
+    return true;
+}
+
+TcpAnswer FakeSockets::ConnectTcp(const Ipv4Address& address, uint16_t port,
+                                  uint32_t timeLimitMilliseconds, const StopSignal* stop) {
+    const std::string target = FormatIpv4(address) + ":" + std::to_string(port);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        tcpAttempts_.push_back(target);
+        const auto it = tcpScripts_.find(target);
+        if (it != tcpScripts_.end() && it->second != TcpAnswer::NoAnswer) return it->second;
+    }
+    SilentWait(timeLimitMilliseconds, stop);
+    return TcpAnswer::NoAnswer;
 }
 
 std::vector<FakeSockets::SentDatagram> FakeSockets::Sent() const {

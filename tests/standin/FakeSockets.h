@@ -62,12 +62,25 @@ public:
     void SetHostAddress(const std::string& name, const std::string& address);
     // Socket creation fails with this error code (0: it works again).
     void FailSocketCreation(int error);
+    // How a TCP connection attempt to address and port is answered. An
+    // attempt nobody scripted gets no answer: it takes its whole time limit.
+    void ScriptTcp(const std::string& address, uint16_t port, TcpAnswer answer);
+    // Runs as a wait begins that nothing will end early (an echo or a DNS
+    // reply that stays away, a TCP connect that gets no answer); a test asks
+    // the stop there to cut that very wait.
+    void OnSilentWait(std::function<void()> hook);
+    // The TCP connection attempts, as "address:port", in order.
+    std::vector<std::string> TcpAttempts() const;
+    // The silent waits a stop request cut short (they took no time).
+    int CutWaits() const;
 
     std::vector<SentDatagram> Sent() const;
     int EchoRequestsTo(const std::string& address) const;
 
     std::unique_ptr<Socket> OpenRawIcmp(int& error) override;
     std::unique_ptr<Socket> OpenUdp(int& error) override;
+    TcpAnswer ConnectTcp(const Ipv4Address& address, uint16_t port, uint32_t timeLimitMilliseconds,
+                         const StopSignal* stop) override;
     std::optional<Ipv4Address> LookupHost(const std::string& name, int& error) override;
     std::string ErrorText(int code) override;
     uint32_t CurrentProcessId() override { return 0x12345678; }
@@ -79,6 +92,9 @@ private:
     friend class FakeSocket;
 
     std::unique_ptr<Socket> Open(bool icmp, int& error);
+    // A wait that nothing answers: the whole time passes, unless the stop is
+    // asked by the time it begins. False when it was cut.
+    bool SilentWait(uint32_t timeoutMilliseconds, const StopSignal* stop);
     // Records a datagram and returns what comes back (first: an error code).
     std::pair<int, std::vector<std::string>> Exchange(bool icmp, const Ipv4Address& address,
                                                       uint16_t port, const std::string& bytes);
@@ -91,6 +107,10 @@ private:
     std::map<std::string, std::string> hostAddresses_;
     int failCreation_ = 0;
     std::vector<SentDatagram> sent_;
+    std::map<std::string, TcpAnswer> tcpScripts_;  // by "address:port"
+    std::vector<std::string> tcpAttempts_;
+    std::function<void()> onSilentWait_;
+    int cutWaits_ = 0;
 };
 
 }  // namespace plover::standin

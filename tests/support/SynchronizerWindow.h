@@ -3,7 +3,7 @@
 // Win32 only: the window's thread of a Wine test or benchmark program.
 #include <windows.h>
 
-#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Synchronizer.h"
 
 namespace plover::testing {
 

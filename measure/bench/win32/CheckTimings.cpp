@@ -24,8 +24,8 @@
 
 #include "app/PageService.h"
 #include "app/PingService.h"
-#include "app/win32/Win32Synchronizer.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Synchronizer.h"
 #include "protocols/DnsQuery.h"
 #include "protocols/IcmpClient.h"
 #include "system/Log.h"

@@ -62,24 +62,152 @@ TEST(Closing, WithoutSnapshotOrFirewallChangeOnlyTheRegFilesGo) {
               (Lines{"delete winsok2.reg ", "delete winsok.reg ", "close Plover tool "}));
 }
 
-TEST(Closing, InTheMiddleOfARunDoesNotWaitForIt) {
-    FormFixture fixture;
-    auto& form = fixture.Build();
-    std::atomic<bool> release{false};
-    std::atomic<int> laterStages{0};
+// A stage that holds the run until it is asked to stop, marking the
+// firewall switched off as a firewall step would.
+StageSlots HeldUntilStopped(std::atomic<bool>& entered, std::atomic<int>& laterStages) {
     StageSlots slots;
-    slots[0] = [&](ComputationalThread&) {
-        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    slots[0] = [&entered](ComputationalThread& thread) {
+        thread.Display().SetFirewallWasDisabled();
+        entered = true;
+        while (!thread.Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
     for (size_t i = 1; i < 5; ++i) slots[i] = [&](ComputationalThread&) { ++laterStages; };
+    return slots;
+}
+
+TEST(Closing, InTheMiddleOfARunWaitsForTheStopThenCleansUp) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<int> laterStages{0};
+    form.SetStageSlots(HeldUntilStopped(entered, laterStages));
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    form.CloseButtonClick();
+    // The window stays and says why, while the run stops.
+    EXPECT_FALSE(fixture.host.closed);
+    EXPECT_EQ(fixture.host.closeTimers, (std::vector<uint32_t>{30000}));
+    EXPECT_TRUE(form.stopNotice.visible);
+    EXPECT_EQ(form.stopNotice.caption, "Stopping the test before closing. Please wait...");
+    EXPECT_FALSE(form.RunTestButton.enabled);
+    form.CloseButtonClick();  // pressed again: still waiting, one timer
+    EXPECT_EQ(fixture.host.closeTimers.size(), 1u);
+
+    ASSERT_TRUE(fixture.host.RunUntil([&] { return fixture.host.closed; }));
+    EXPECT_EQ(laterStages, 0);
+    const Lines lines = fixture.machine.LogLines();
+    const auto exiting = std::find(lines.begin(), lines.end(), "Exiting thread ");
+    const auto closing = std::find(lines.begin(), lines.end(), "close Plover tool ");
+    // The firewall the run switched off goes on again after the run ended.
+    EXPECT_LT(exiting, closing);
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "firewall was temporary disabled enabled firewall"),
+        1);
+}
+
+TEST(Closing, ARunThatDoesNotStopInTimeIsLeftAndTheStepNamed) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> release{false};
+    StageSlots slots;
+    slots[0] = [&](ComputationalThread& thread) {
+        thread.Repair("SwitchToDhcp", [&] {
+            entered = true;
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    };
     form.SetStageSlots(slots);
     form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
     form.CloseButtonClick();
+    EXPECT_EQ(form.stopNotice.caption, "Finishing a repair before closing. Please wait...");
+    form.CloseWaitEnded();
     EXPECT_TRUE(fixture.host.closed);
+    EXPECT_TRUE(form.CloseCutShort());
     EXPECT_TRUE(form.RunActive());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "closed before the run ended, during SwitchToDhcp"),
+        lines.end());
+    EXPECT_EQ(lines.back(), "close Plover tool ");
     release = true;
     ASSERT_TRUE(fixture.FinishRun());
+}
+
+TEST(SessionEnd, StopsTheRunWaitsForItAndCleansUp) {
+    // With no run: the clean-up at once, firewall on again.
+    {
+        FormFixture fixture;
+        auto& form = fixture.Build();
+        form.SetFirewallWasDisabled();
+        form.SessionEnding();
+        form.SessionEnded();
+        EXPECT_TRUE(fixture.machine.firewall.enabled);
+        EXPECT_EQ(fixture.host.messageWaits, 0);
+        EXPECT_EQ(fixture.machine.LogLines().back(), "close Plover tool ");
+    }
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    fixture.machine.firewall.enabled = false;
+    std::atomic<bool> entered{false};
+    std::atomic<int> laterStages{0};
+    form.SetStageSlots(HeldUntilStopped(entered, laterStages));
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    form.SessionEnding();
+    EXPECT_TRUE(form.stopNotice.visible);
+    form.SessionEnded();
+    EXPECT_FALSE(form.RunActive());
+    EXPECT_EQ(fixture.host.closeTimers, (std::vector<uint32_t>{8000}));
     EXPECT_EQ(laterStages, 0);
+    EXPECT_TRUE(fixture.machine.firewall.enabled);
+    EXPECT_TRUE(form.ApplicationEndRequested());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_LT(std::find(lines.begin(), lines.end(), "Exiting thread "),
+              std::find(lines.begin(), lines.end(), "close Plover tool "));
+}
+
+TEST(SessionEnd, ARunThatDoesNotStopInTimeIsLeftAndTheCleanUpRuns) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> release{false};
+    StageSlots slots;
+    slots[0] = [&](ComputationalThread& thread) {
+        thread.Repair("WriteProviderDns", [&] {
+            entered = true;
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    };
+    form.SetStageSlots(slots);
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    // Windows would end the program: the bound runs out while it waits.
+    fixture.host.onMessageWait = [&] { form.CloseWaitEnded(); };
+    form.SessionEnded();
+    EXPECT_TRUE(form.RunActive());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_EQ(lines[lines.size() - 4], "closed before the run ended, during WriteProviderDns");
+    EXPECT_EQ(lines.back(), "close Plover tool ");
+    release = true;
+    ASSERT_TRUE(fixture.FinishRun());
+}
+
+TEST(StartUp, EndingSilentlyStillRemovesAPendingResume) {
+    FormFixture fixture(testing::Block(testing::Without(testing::SampleRecords(), "scbi")));
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    fixture.machine.registry.SetString(RegistryRoot::LocalMachine, "Software\\PloverTool",
+                                       "PloverReboot", "sart on logon");
+    fixture.machine.registry.SetString(RegistryRoot::LocalMachine, runKey, "PloverReboot",
+                                       "C:\\PloverTool.exe /waitsuspend");
+    auto& form = fixture.Build();
+    ASSERT_TRUE(form.ApplicationEndRequested());
+    form.EndedWithoutWindow();
+    EXPECT_FALSE(
+        fixture.machine.registry.HasKey(RegistryRoot::LocalMachine, "Software\\PloverTool"));
+    EXPECT_FALSE(
+        fixture.machine.registry.Value(RegistryRoot::LocalMachine, runKey, "PloverReboot"));
 }
 
 TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
@@ -105,12 +233,14 @@ TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
     EXPECT_EQ(shell[0].parameters, "/r /t 0");
     EXPECT_EQ(shell[0].directory, "");
     EXPECT_TRUE(shell[0].hidden);
-    // The restart ends the process: the firewall stays as the run left it.
-    EXPECT_TRUE(form.FirewallWasDisabled);
-    EXPECT_TRUE(fixture.machine.processes.CommandLines().empty());
-    EXPECT_EQ(
-        LinesAfter(fixture.machine.LogLines(), before),
-        (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ", "PC restarted "}));
+    // The restart ends the process before any close handling: the firewall
+    // the run switched off goes back on before the restart starts.
+    EXPECT_FALSE(form.FirewallWasDisabled);
+    EXPECT_EQ(fixture.machine.processes.CommandLines(),
+              (Lines{"cmd.exe /cnetsh firewall set opmode ENABLE"}));
+    EXPECT_EQ(LinesAfter(fixture.machine.LogLines(), before),
+              (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ",
+                     "firewall was temporary disabled enabled firewall", "PC restarted "}));
 }
 
 TEST(PromptRestart, NoChangesNothing) {

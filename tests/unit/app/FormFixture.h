@@ -1,13 +1,8 @@
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -15,8 +10,8 @@
 #include "app/MessageForm.h"
 #include "app/PloverMainForm.h"
 #include "checks/FirewallOperations.h"
-#include "engine/Synchronizer.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
 
 namespace plover::testing {
@@ -76,12 +71,10 @@ inline std::string ProgramImage(const std::string& block) {
 }
 
 // The window's thread in a test: the test thread runs window operations that
-// the diagnostic thread queues, and records what the window asked of the
+// the diagnostic thread hands over, and records what the window asked of the
 // toolkit.
-class FakeFormHost : public FormHost, public Synchronizer {
+class FakeFormHost : public FormHost, public standin::FakeWindowThread {
 public:
-    FakeFormHost() : windowThread_(std::this_thread::get_id()) {}
-
     void Attach(TPloverMainForm& form) { form_ = &form; }
 
     void ControlsChanged() override { ++changes; }
@@ -108,47 +101,21 @@ public:
     void PostRunEnded() override {
         Post([this] { form_->RunEnded(); });
     }
-
-    void Synchronize(const std::function<void()>& operation) override {
-        if (std::this_thread::get_id() == windowThread_) {
-            operation();
-            return;
-        }
-        auto done = std::make_shared<bool>(false);
-        Post([this, operation, done] {
-            operation();
-            std::lock_guard<std::mutex> lock(mutex_);
-            *done = true;
-            wake_.notify_all();
-        });
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [&] { return *done || gone_; });
-    }
-
-    // Runs the window's messages until the condition holds; false after
-    // a few seconds without it.
-    bool RunUntil(const std::function<bool()>& condition) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(5), [&] { return !queue_.empty(); });
-            lock.unlock();
-            RunQueued();
-        }
-        return true;
-    }
-
-    // The window is gone: waiting callers return without their operation.
-    void Close() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        gone_ = true;
-        wake_.notify_all();
+    // The test lets the close's time run out itself, with CloseWaitEnded.
+    void StartCloseTimer(uint32_t milliseconds) override { closeTimers.push_back(milliseconds); }
+    void HandleMessagesUntil(const std::function<bool()>& done) override {
+        ++messageWaits;
+        if (onMessageWait) onMessageWait();
+        RunUntil(done);
     }
 
     // What the user does whenever the window handles its messages (clicks
     // that arrive while a handler pumps).
     std::function<void()> onMessages;
+    // What happens while the window waits for the run (the bound running out).
+    std::function<void()> onMessageWait;
+    std::vector<uint32_t> closeTimers;
+    int messageWaits = 0;
     bool answerYes = false;
     int changes = 0;
     int pendingHandled = 0;
@@ -159,30 +126,7 @@ public:
     std::vector<std::string> questions;
 
 private:
-    void Post(std::function<void()> message) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.push_back(std::move(message));
-        wake_.notify_all();
-    }
-    void RunQueued() {
-        for (;;) {
-            std::function<void()> message;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (queue_.empty()) return;
-                message = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            message();
-        }
-    }
-
-    std::thread::id windowThread_;
     TPloverMainForm* form_ = nullptr;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> queue_;
-    bool gone_ = false;
 };
 
 // A machine with a branded program file, and the window built on it.

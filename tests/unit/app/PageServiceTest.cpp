@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/PageService.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
-#include "tests/unit/support/WindowThread.h"
 
 namespace plover {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 class PageServiceTest : public ::testing::Test {
 protected:
     standin::FakeWindows machine_;
-    testing::WindowThread window_;
+    standin::FakeWindowThread window_{standin::FakeWindowThread::OwnThread{}};
     PageService service_{machine_.http, window_, machine_.clock};
 };
 

@@ -87,7 +87,8 @@ TEST(MainWindow, DesignStateIsTheWelcomeScreen) {
     EXPECT_EQ(form.RunTestButton.tabOrder, 0);
     EXPECT_EQ(form.contactCancel.tabOrder, 1);
     EXPECT_EQ(form.CloseButton.tabOrder, 2);
-    EXPECT_EQ(form.Controls().size(), 39u);
+    EXPECT_EQ(form.Controls().size(), 40u);
+    EXPECT_FALSE(form.stopNotice.visible);
     for (FormControl* control : form.Controls()) EXPECT_FALSE(control->name.empty());
     EXPECT_EQ(form.StageIndex, 0);
     EXPECT_FALSE(form.WasRestarted());

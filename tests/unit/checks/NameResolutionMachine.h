@@ -7,8 +7,8 @@
 #include "app/PingService.h"
 #include "checks/NameResolution.h"
 #include "system/RegistryHelpers.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
-#include "tests/unit/support/WindowThread.h"
 
 namespace plover::checkstest {
 
@@ -46,7 +46,7 @@ struct NameResolutionMachine {
     WinsockRegTexts regTexts;
     TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     PingService ping{machine.Os()};
-    testing::WindowThread window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     PageService pages{machine.http, window, machine.clock};
     std::string ProviderDnsServers = "10.8.8.8,10.8.8.9";
     TNameResolution names{machine.Os(), settings, ping, pages, ProviderDnsServers};

@@ -2,6 +2,7 @@
 
 #include "checks/HostsFile.h"
 #include "tests/unit/checks/NameResolutionMachine.h"
+#include "tests/unit/support/Hex.h"
 
 namespace plover {
 namespace {
@@ -66,6 +67,22 @@ TEST_F(NameResolutionTest, DnsAnswerAloneAndEveryFailureAsNoAddress) {
         EXPECT_EQ(names.ResolveHostAddress(Search, server), "0.0.0.0") << server;
         EXPECT_EQ(LastLines(2), (Lines{"dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
     }
+}
+
+TEST_F(NameResolutionTest, AnAnswerWithoutAnAddressIsAFailedLookup) {
+    // "No error", and no record in the answer.
+    machine.sockets.ScriptDnsServer("10.0.0.53", 53, [](const std::string& query) {
+        return std::optional<std::string>(
+            query.substr(0, 2) + testing::FromHex("8180 0001 0000 0000 0000") + query.substr(12));
+    });
+    EXPECT_EQ(names.ResolveHostAddress(Search, "10.0.0.53"), "0.0.0.0");
+    EXPECT_EQ(LastLines(4),
+              (Lines{"dnsquery resolve:  www.google.com", "dnsquery if ret==:  IN ELSE",
+                     "dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
+    machine.files.SetContent(HostsPath, "10.6.6.6 www.google.com");
+    EXPECT_EQ(names.ResolveHostAddress(Search, "10.0.0.53"), "0.0.0.0");
+    EXPECT_EQ(LastLines(4), (Lines{"dnsquery resolve:  www.google.com", "dnsquery if ret!=:  ",
+                                   "dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
 }
 
 TEST_F(NameResolutionTest, AdapterDnsServerIsTheFirstOfItsList) {
@@ -162,6 +179,30 @@ TEST_F(NameResolutionTest, ProviderDnsGoesIntoAdaptersWithAGatewayThenTheConnect
     EXPECT_EQ(machine.processes.CommandLines(),
               (Lines{"cmd.exe /cipconfig /flushdns", "cmd.exe /cipconfig /registerdns"}));
     EXPECT_EQ(machine.connections.Switches(), (Lines{"disconnect LAN", "connect LAN"}));
+    // The user's own servers are now only in the settings snapshot.
+    EXPECT_TRUE(snapshot.InterfaceValuesChanged);
+}
+
+TEST_F(NameResolutionTest, ALockedHostsFileIsUnlockedSavedAndReplacedInOneStep) {
+    const std::string replaced = "C:\\WINDOWS\\system32\\drivers\\etc\\Hosts";
+    const std::string hijacked = "10.6.6.6 www.google.com\r\n";
+    machine.files.SetContent(HostsPath, hijacked);
+    machine.files.AddAttributes(
+        HostsPath, FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System);
+    names.ReplaceHostsFile();
+    EXPECT_EQ(machine.files.Content(HostsPath), TNameResolution::ReplacementHosts);
+    EXPECT_EQ(machine.files.Attributes(HostsPath), 0u);
+    EXPECT_EQ(machine.files.Content(EtcFolder + "\\Hosts_OLD.txt"), hijacked);
+    EXPECT_EQ(LastLines(1), (Lines{"hosts file attributes cleared " + replaced}));
+
+    // A replacement that cannot be written leaves the file as it was, and
+    // says so.
+    machine.files.SetContent(HostsPath, "mine");
+    machine.files.FailWrites(EtcFolder + "\\Hosts.new");
+    names.ReplaceHostsFile();
+    EXPECT_EQ(machine.files.Content(HostsPath), "mine");
+    EXPECT_FALSE(machine.files.HasFile(EtcFolder + "\\Hosts.new"));
+    EXPECT_EQ(LastLines(1), (Lines{"hosts file not replaced " + replaced}));
 }
 
 }  // namespace

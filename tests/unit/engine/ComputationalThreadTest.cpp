@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
 #include <future>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/ComputationalThread.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/engine/RecordingDisplay.h"
 
@@ -19,56 +17,11 @@ namespace {
 using enginetest::RecordingDisplay;
 using standin::FakeWindows;
 
-// A window thread of its own: Synchronize hands the operation over and waits
-// until that thread has run it, as SendMessage does.
-class WindowThread : public Synchronizer {
-public:
-    WindowThread() : thread_([this] { Loop(); }) {}
-    ~WindowThread() override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    void Synchronize(const std::function<void()>& operation) override {
-        std::packaged_task<void()> task(operation);
-        auto done = task.get_future();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(std::move(task));
-        }
-        wake_.notify_all();
-        done.get();
-    }
-    std::thread::id Id() const { return thread_.get_id(); }
-
-private:
-    void Loop() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            auto task = std::move(queue_.front());
-            queue_.pop_front();
-            lock.unlock();
-            task();
-            lock.lock();
-        }
-    }
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::packaged_task<void()>> queue_;
-    bool stopping_ = false;
-    std::thread thread_;
-};
-
 class RunFrame : public ::testing::Test {
 protected:
     FakeWindows machine;
     RecordingDisplay display;
-    WindowThread window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     std::vector<int> stagesRun;
 
     StageSlots RecordingStages() {
@@ -124,10 +77,11 @@ TEST_F(RunFrame, AFailedStageEndsTheRunOnItsPanelAndNoLaterStageRuns) {
     Run(thread);
 
     EXPECT_EQ(stagesRun, (std::vector<int>{1, 2}));
-    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted", "ShowRouterMessage",
-                                                            "StageCompleted"}));
-    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ", "synchronize step ",
-                                                            "Exiting thread "}));
+    EXPECT_EQ(display.Operations(),
+              (std::vector<std::string>{"StageCompleted", "ShowRouterMessage", "StageCompleted"}));
+    EXPECT_EQ(
+        machine.LogLines(),
+        (std::vector<std::string>{"synchronize step ", "synchronize step ", "Exiting thread "}));
     EXPECT_EQ(thread.StageNumber, 7);
 }
 
@@ -138,7 +92,9 @@ TEST_F(RunFrame, ATerminationRequestStopsBeforeTheNextStage) {
         Run(thread);
         EXPECT_TRUE(stagesRun.empty());
         EXPECT_TRUE(display.Operations().empty());
-        EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"Exiting thread "}));
+        EXPECT_EQ(machine.LogLines(),
+                  (std::vector<std::string>{"run stopped asked before the first stage",
+                                            "Exiting thread "}));
     }
     // Cancel during stage 2: that stage finishes its iteration, stage 3 never runs.
     auto stages = RecordingStages();
@@ -209,6 +165,48 @@ TEST_F(RunFrame, TheOwnerDestroyingARunningThreadStopsAndJoinsIt) {
     EXPECT_TRUE(stagesRun.empty());
     EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted"}));
     EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
+}
+
+TEST_F(RunFrame, AfterAStopNoRepairStartsAndNoFailurePanelIsShownButUndoingFinishes) {
+    auto stages = RecordingStages();
+    bool undone = false;
+    stages[0] = [&](ComputationalThread& run) {
+        EXPECT_TRUE(run.Repair("SwitchToDhcp", [&] {
+            EXPECT_TRUE(run.RepairUnderWay());
+            EXPECT_EQ(run.StepUnderWay(), "SwitchToDhcp");
+            run.Terminate();  // the repair under way still finishes
+        }));
+        EXPECT_EQ(run.StepUnderWay(), "stage 1");
+        EXPECT_FALSE(run.Repair("DisableFirewall", [] { ADD_FAILURE() << "repair after a stop"; }));
+        run.Undo("PutBackDhcpSwitch", [&] { undone = true; });
+        EXPECT_FALSE(run.FailStage(&RunDisplay::ShowRouterMessage));
+    };
+    ComputationalThread thread(machine.Os(), display, window, stages, true);
+    Run(thread);
+    EXPECT_TRUE(undone);
+    EXPECT_EQ(display.Operations(), (std::vector<std::string>{"StageCompleted"}));
+    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"synchronize step ",
+                                                            "run stopped asked during SwitchToDhcp",
+                                                            "Exiting thread "}));
+}
+
+class ThrowingDisplay : public RecordingDisplay {
+public:
+    void ShowRepairInProgress() override { throw std::runtime_error("no screen"); }
+};
+
+TEST_F(RunFrame, AWindowOperationThatThrowsIsLoggedByNameAndTheRunGoesOn) {
+    ThrowingDisplay throwing;
+    auto stages = RecordingStages();
+    stages[0] = [](ComputationalThread& run) {
+        run.Synchronize(&RunDisplay::ShowRepairInProgress);
+    };
+    ComputationalThread thread(machine.Os(), throwing, window, stages, true);
+    Run(thread);
+    const auto lines = machine.LogLines();
+    EXPECT_EQ(lines.front(), "window operation failed: ShowRepairInProgress no screen");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "synchronize step "), 5);
+    EXPECT_EQ(thread.StageNumber, 6);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -61,7 +60,7 @@ protected:
     TISPSettings isp{machine.Os(), ping};
     TBrowserSettings browser{machine.Os()};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 TEST_F(LastStages, IspPassWritesNoEntryOfItsOwnAndTheRunSucceeds) {
@@ -80,8 +79,11 @@ TEST_F(LastStages, IspAnsweringAfterTheDhcpSwitchIsRepaired) {
     };
     EXPECT_EQ(Run(3), 6);
     const Lines entries = Entries();
-    EXPECT_EQ(Lines(entries.begin(), entries.begin() + 2),
-              (Lines{"ISP check ", "checking ISP connection step error - try to repair"}));
+    // Neither probe address takes a connection either: the repair follows.
+    EXPECT_EQ(
+        Lines(entries.begin(), entries.begin() + 4),
+        (Lines{"ISP check ", "tcp probe 198.41.0.4:53 no answer", "tcp probe 4.2.2.2:53 no answer",
+               "checking ISP connection step error - try to repair"}));
     // The second check, then the later stages.
     EXPECT_EQ(
         Lines(entries.end() - 8, entries.end()),
@@ -102,6 +104,20 @@ TEST_F(LastStages, IspUnreachableTwiceEndsOnTheSupportMessageAndNothingLaterRuns
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowSupportMessage", "StageCompleted"}));
     EXPECT_EQ(machine.sockets.EchoRequestsTo("4.2.2.2"), 4);
+}
+
+TEST_F(LastStages, AnIspDroppingEchoButTakingAConnectionPassesWithoutTheSwitch) {
+    // A refusal may come from a filter on the way: it does not count.
+    machine.sockets.ScriptTcp(IspProbeAddress, 53, TcpAnswer::Refused);
+    machine.sockets.ScriptTcp("4.2.2.2", 53, TcpAnswer::Accepted);
+    EXPECT_EQ(Run(3), 6);
+    const Lines entries = Entries();
+    EXPECT_EQ(Lines(entries.begin(), entries.begin() + 4),
+              (Lines{"ISP check ", "tcp probe 198.41.0.4:53 refused",
+                     "ISP answers over TCP 4.2.2.2:53 accepted", "synchronize step "}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_EQ(display.Operations(), Completed3);
+    EXPECT_EQ(machine.clock.Pauses().front(), 2000u);
 }
 
 enum class Proxy { Off, ValueAbsent, On, KeyMissing };

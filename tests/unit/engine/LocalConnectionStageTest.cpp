@@ -9,7 +9,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -43,7 +42,8 @@ const Lines SubnetPass{
     "checking local connection step Default gateway is on the same subnet as IP address -pass"};
 const Lines GatewayRepair{"checking local connection step ping gatewaw- disable firewall",
                           "checking local connection step  ping gatewaw fail"};
-const Lines RunEnd{"synchronize step ", "Exiting thread "};
+// The harness asks the stop once the stage is over, so no later stage runs.
+const Lines RunEnd{"synchronize step ", "run stopped asked during stage 2", "Exiting thread "};
 
 // An XP SP2 machine with one adapter {A} whose address, gateway and loopback
 // answer unless a test says otherwise; stage 1 has left the inventory built.
@@ -83,8 +83,9 @@ protected:
     Lines StageEntries() const {
         Lines own;
         for (const std::string& line : machine.LogLines()) {
-            for (const char* prefix : {"start checking local", "checking local connection step",
-                                       "gateway from registry ", "synchronize", "Exiting"}) {
+            for (const char* prefix :
+                 {"start checking local", "checking local connection step",
+                  "gateway from registry ", "synchronize", "run stopped", "Exiting"}) {
                 if (line.rfind(prefix, 0) == 0) own.push_back(line);
             }
         }
@@ -99,7 +100,7 @@ protected:
     TLocalConnection local{machine.Os(), settings, ping};
     TFirewallOperations firewall{machine.Os()};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 TEST_F(LocalConnectionStage, EverythingInOrder) {
@@ -165,13 +166,16 @@ TEST_F(LocalConnectionStage, AddressesSilentAfterTheSwitchFallBackOnTheRestartRe
                              {"checking local connection step - invalid IP address  try to repair"},
                              RunEnd}));
     const Lines log = machine.LogLines();
-    EXPECT_EQ(Lines(log.end() - 7, log.end()),
-              Concat<std::string>({{"ping on ipaddress - error try to repair",
-                                    "winsock answer:  ", "winsock is not corrupted ",
-                                    "delete winsoktemp ", "check winsock result:  True"},
-                                   RunEnd}));
+    EXPECT_EQ(Lines(log.end() - 9, log.end()),
+              Concat<std::string>(
+                  {{"ping on ipaddress - error try to repair",
+                    "winsock answer:  ", "winsock is not corrupted ", "delete winsoktemp ",
+                    "check winsock result:  True", "put back interface settings {A}"},
+                   RunEnd}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowRouterMessage", "StageCompleted"}));
+    // The switch helped nothing and the computer does not restart with it.
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 0u);
 }
 
 TEST_F(LocalConnectionStage, SubnetFailingTwiceEndsOnTheNoInternetPanelWithoutAGatewayPing) {
@@ -256,6 +260,28 @@ TEST_F(LocalConnectionStage, NoGatewayAnywhereEndsOnTheRouterMessage) {
     EXPECT_EQ(display.Operations(), (Lines{"SetFirewallWasDisabled", "ShowRepairInProgress",
                                            "ShowRouterMessage", "StageCompleted"}));
     EXPECT_EQ(machine.sockets.EchoRequestsTo(Address), 1);
+}
+
+TEST_F(LocalConnectionStage, AGatewayDroppingEchoButAnsweringTcpPassesAndTheFirewallStays) {
+    // One adapter with two addresses: its gateway is asked once, on port 80
+    // and then 53, where a refusal shows it is there.
+    machine.adapters.SetTable(
+        {Adapter("{A}", "Ethernet", false, Gateway,
+                 {{Address, "255.255.255.0"}, {"192.168.1.11", "255.255.255.0"}})});
+    settings.RefreshAdapters();
+    machine.clock.ClearPauses();
+    machine.sockets.AnswerEcho("192.168.1.11");
+    machine.sockets.ScriptEcho(Gateway, {});
+    machine.sockets.ScriptTcp(Gateway, 53, TcpAnswer::Refused);
+    EXPECT_EQ(RunStage(), 3);
+    EXPECT_EQ(machine.sockets.TcpAttempts(), (Lines{"192.168.1.1:80", "192.168.1.1:53"}));
+    const Lines log = machine.LogLines();
+    EXPECT_EQ(Lines(log.end() - 5, log.end() - 3),
+              (Lines{"tcp probe 192.168.1.1:80 no answer",
+                     "gateway answers over TCP 192.168.1.1:53 refused"}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_EQ(display.Operations(), (Lines{"StageCompleted"}));
+    EXPECT_EQ(machine.clock.Pauses().back(), 1000u);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ protected:
     Lines Passed() const { return Checked("ok", "ok"); }
 
     enginetest::RecordingDisplay display;
-    enginetest::InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 Lines Concat(std::initializer_list<Lines> parts) {

@@ -7,7 +7,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::Adapter;
 using standin::FakeWindows;
@@ -65,7 +64,7 @@ protected:
     const WinsockRegTexts regTexts{"REGEDIT4 winsock2", "REGEDIT4 winsock"};
     TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 const Lines HardwarePass{"hardware check ", "adapters found  1",
@@ -87,7 +86,8 @@ const Lines ResetEntries{
     "pos Sucessfully reset 1",
     "delete winsokans ",
 };
-const Lines RunEnd{"synchronize step ", "Exiting thread "};
+// The harness asks the stop once the stage is over.
+const Lines RunEnd{"synchronize step ", "run stopped asked during stage 1", "Exiting thread "};
 const std::string NotRepaired = "no valid ip address found. The connection couldn't be repaired ";
 
 TEST_F(NetworkSettingsStage, AdapterAndAddressPassAtOnce) {

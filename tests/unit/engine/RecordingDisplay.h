@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/RunDisplay.h"
-#include "engine/Synchronizer.h"
+#include "tests/standin/FakeWindowThread.h"
 
 namespace plover::enginetest {
 
@@ -42,12 +42,15 @@ public:
         return threads_;
     }
 
+    // Called as each operation starts, before it is recorded.
+    std::function<void()> onOperation;
     bool answerYes = false;  // the user's answer to the restart question
     bool wasRestarted = false;
     bool restartAccepted = false;
 
 private:
     void Record(const char* operation) {
+        if (onOperation) onOperation();
         std::lock_guard<std::mutex> lock(mutex_);
         operations_.emplace_back(operation);
         threads_.push_back(std::this_thread::get_id());
@@ -55,13 +58,6 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> operations_;
     std::vector<std::thread::id> threads_;
-};
-
-// Runs the operation at once on the calling thread, as Synchronize does when
-// the run is driven by the test itself.
-class InlineSynchronizer : public Synchronizer {
-public:
-    void Synchronize(const std::function<void()>& operation) override { operation(); }
 };
 
 }  // namespace plover::enginetest

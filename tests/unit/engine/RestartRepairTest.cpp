@@ -7,7 +7,6 @@
 namespace plover {
 namespace {
 
-using enginetest::InlineSynchronizer;
 using enginetest::RecordingDisplay;
 using standin::FakeWindows;
 using Lines = std::vector<std::string>;
@@ -38,7 +37,7 @@ protected:
     const WinsockRegTexts regTexts{"REGEDIT4 winsock2", "REGEDIT4 winsock"};
     TNetworkSettings settings{machine.Os(), snapshot, regTexts};
     RecordingDisplay display;
-    InlineSynchronizer synchronizer;
+    standin::FakeWindowThread synchronizer;
 };
 
 // Log entries and display operations merged in one list: operations as "<Name>".
@@ -65,17 +64,9 @@ TEST_P(StageTwoRestartRepair, EntriesPanelsAndStageNumber) {
 
     // Record where each display operation falls in the log.
     std::vector<size_t> logCounts;
-    struct CountingSynchronizer : Synchronizer {
-        FakeWindows& machine;
-        std::vector<size_t>& counts;
-        CountingSynchronizer(FakeWindows& m, std::vector<size_t>& c) : machine(m), counts(c) {}
-        void Synchronize(const std::function<void()>& operation) override {
-            counts.push_back(machine.LogLines().size());
-            operation();
-        }
-    } counting(machine, logCounts);
+    display.onOperation = [&] { logCounts.push_back(machine.LogLines().size()); };
 
-    ComputationalThread thread(machine.Os(), display, counting, StageSlots{}, true);
+    ComputationalThread thread(machine.Os(), display, synchronizer, StageSlots{}, true);
     thread.StageNumber = 2;
     RunRestartRepair(thread, settings, c.form);
     EXPECT_EQ(thread.StageNumber, 6);

@@ -222,5 +222,61 @@ TEST_F(SwitchToDhcp, AKeyWithoutWriteAccessIsSkipped) {
     EXPECT_EQ(machine.LogLines().back(), "enabledhcp gateway found False");
 }
 
+TEST_F(SwitchToDhcp, PutBackWritesEachChangedValueAsItWasAndRestartsTheConnections) {
+    // {A}: static, with two gateways; {B}: DHCP already, no static gateway.
+    machine.registry.SetDword(HKLM, KeyA, "EnableDHCP", 0);
+    machine.registry.SetMultiString(HKLM, KeyA, "DefaultGateway", {"10.0.0.1", "10.0.0.254"});
+    machine.registry.SetDword(HKLM, KeyB, "EnableDHCP", 1);
+    const auto gatewayBefore = machine.registry.Value(HKLM, KeyA, "DefaultGateway");
+    settings.SwitchToDhcp();
+    // A second switch before the first is settled changes nothing further.
+    settings.SwitchToDhcp();
+    EXPECT_TRUE(settings.DhcpSwitchPending());
+    machine.clock.ClearPauses();
+    machine.connections.AddConnection("Wireless");
+    const size_t logged = machine.LogLines().size();
+
+    settings.PutBackDhcpSwitch();
+    EXPECT_FALSE(settings.DhcpSwitchPending());
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 0u);
+    const auto gatewayAfter = machine.registry.Value(HKLM, KeyA, "DefaultGateway");
+    ASSERT_TRUE(gatewayAfter);
+    EXPECT_EQ(gatewayAfter->type, gatewayBefore->type);
+    EXPECT_EQ(gatewayAfter->data, gatewayBefore->data);
+    // {B} was not changed by the switch, so nothing of it is written back.
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyB, "EnableDHCP"), 1u);
+    EXPECT_FALSE(machine.registry.Value(HKLM, KeyB, "DefaultGateway"));
+    const Lines log = machine.LogLines();
+    EXPECT_EQ(Lines(log.begin() + static_cast<std::ptrdiff_t>(logged), log.end()),
+              (Lines{"put back interface settings {A}"}));
+    const Lines switches = machine.connections.Switches();
+    EXPECT_EQ(Lines(switches.end() - 4, switches.end()),
+              (Lines{"disconnect LAN", "disconnect Wireless", "connect LAN", "connect Wireless"}));
+    EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000}));
+    EXPECT_FALSE(snapshot.InterfaceValuesChanged);
+
+    // Settled: a later put-back has nothing to do.
+    settings.PutBackDhcpSwitch();
+    EXPECT_EQ(machine.LogLines().size(), log.size());
+}
+
+TEST_F(SwitchToDhcp, AKeptSwitchStaysAndKeepsTheSnapshot) {
+    machine.registry.SetDword(HKLM, KeyA, "EnableDHCP", 0);
+    settings.SwitchToDhcp();
+    settings.KeepDhcpSwitch();
+    EXPECT_FALSE(settings.DhcpSwitchPending());
+    EXPECT_TRUE(snapshot.InterfaceValuesChanged);
+    settings.PutBackDhcpSwitch();
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 1u);
+
+    // A switch that changed nothing leaves nothing to keep.
+    SettingsSnapshot fresh;
+    TNetworkSettings again{machine.Os(), fresh, regTexts};
+    again.SwitchToDhcp();
+    EXPECT_FALSE(again.DhcpSwitchPending());
+    again.KeepDhcpSwitch();
+    EXPECT_FALSE(fresh.InterfaceValuesChanged);
+}
+
 }  // namespace
 }  // namespace plover

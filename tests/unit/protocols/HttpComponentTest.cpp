@@ -6,7 +6,7 @@
 
 #include "protocols/HttpComponent.h"
 #include "tests/standin/FakeHttpTransport.h"
-#include "tests/unit/support/WindowThread.h"
+#include "tests/standin/FakeWindowThread.h"
 
 namespace plover {
 namespace {
@@ -17,7 +17,7 @@ using Events = std::vector<std::string>;
 // Records each event with what it carried and checks it ran on the window.
 class Recorder {
 public:
-    Recorder(TWinHTTP& http, const testing::WindowThread& window) : window_(window) {
+    Recorder(TWinHTTP& http, const standin::FakeWindowThread& window) : window_(window) {
         http.OnDone = [this](TWinHTTP&, const std::string& type, const std::string& stream,
                              uint64_t size) {
             Add("done " + type + " " + std::to_string(size) + " " + stream);
@@ -37,7 +37,7 @@ private:
         EXPECT_EQ(std::this_thread::get_id(), window_.Id()) << event;
         events.push_back(event);
     }
-    const testing::WindowThread& window_;
+    const standin::FakeWindowThread& window_;
 };
 
 HttpTransfer Transfer(int status, const std::string& body, uint64_t announced) {
@@ -67,7 +67,7 @@ protected:
         ASSERT_FALSE(http_.Busy());
     }
     FakeHttpTransport transport_;
-    testing::WindowThread window_;
+    standin::FakeWindowThread window_{standin::FakeWindowThread::OwnThread{}};
     TWinHTTP http_{transport_, window_};
     Recorder recorder_{http_, window_};
 };
@@ -207,7 +207,7 @@ TEST_F(TWinHTTPTest, AbortedFetchEndsInterruptedOnly) {
 TEST(TWinHTTP, DestroyingTheComponentWaitsForItsWorker) {
     FakeHttpTransport transport;
     transport.SetPage("http://a/", "page");
-    testing::WindowThread window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     int done = 0;
     {
         TWinHTTP http(transport, window);

@@ -116,7 +116,7 @@ TEST(IcmpClient, RaisesWithoutReplyEventAndKeepsTheLastReply) {
         client.PingOnce();
         ADD_FAILURE() << "a failed send was accepted";
     } catch (const ESocketError& e) {
-        EXPECT_EQ(e.Code(), 10065);
+        EXPECT_EQ(e.ErrorCode(), 10065);
         EXPECT_STREQ(e.what(), "socket error 10065");
     }
     EXPECT_EQ(recorder.replies.size(), 1u);
@@ -134,7 +134,7 @@ TEST(IcmpClient, NoSocketRaisesTheSystemError) {
         client.PingOnce();
         ADD_FAILURE() << "pinged without a socket";
     } catch (const ESocketError& e) {
-        EXPECT_EQ(e.Code(), 10013);
+        EXPECT_EQ(e.ErrorCode(), 10013);
     }
     EXPECT_TRUE(machine.sockets.Sent().empty());
 }

@@ -95,6 +95,7 @@ TEST(EchoDecode, ErrorMessagesCompleteThePingAndOtherTypesRaise) {
             ADD_FAILURE() << "type " << int(type) << " was accepted";
         } catch (const EIdIcmpException& e) {
             EXPECT_STREQ(e.what(), "Non-echo type response received");
+            EXPECT_EQ(e.ErrorCode(), type);
         }
     }
 }
@@ -107,6 +108,7 @@ TEST(EchoDecode, NeedsHeaderLengthPlusEightBytes) {
         ADD_FAILURE() << "27 bytes were accepted";
     } catch (const EIdIcmpException& e) {
         EXPECT_STREQ(e.what(), "Not enough bytes received");
+        EXPECT_EQ(e.ErrorCode(), 27);
     }
     // 28 bytes are enough; the missing time stamp reads as zero.
     const auto reply = Decode(datagram.substr(0, 28), 5);

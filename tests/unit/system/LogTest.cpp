@@ -11,6 +11,11 @@ using plover::testing::Lines;
 
 using standin::FakeWindows;
 
+TEST(TrueFalse, WritesATruthValueAsTheLogShowsIt) {
+    EXPECT_STREQ(TrueFalse(true), "True");
+    EXPECT_STREQ(TrueFalse(false), "False");
+}
+
 TEST(WriteLog, FirstCallCreatesTheLogWithOneStampedLine) {
     FakeWindows machine;
     WriteLog(machine.Os(), "hardware check", "");

@@ -10,6 +10,25 @@ using standin::FakeWindows;
 constexpr auto HKLM = RegistryRoot::LocalMachine;
 const std::string Key = std::string(InterfacesKeyPath) + "{A1}";
 
+TEST(InterfaceKey, IsTheAdaptersPathAndOpensOnlyAnExistingKeyForWriting) {
+    FakeWindows machine;
+    const auto& os = machine.Os();
+    EXPECT_EQ(InterfaceKeyPath("{A1}"),
+              "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A1}");
+    EXPECT_EQ(OpenInterfaceKey(os, Key), nullptr);
+    EXPECT_FALSE(machine.registry.HasKey(HKLM, Key));
+
+    machine.registry.SetString(HKLM, Key, "Domain", "example.lan");
+    auto key = OpenInterfaceKey(os, InterfaceKeyPath("{A1}"));
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(
+        key->WriteValue("NameServer", RegistryValueType::String, std::string("10.0.0.1\0", 9)));
+    EXPECT_EQ(machine.registry.StringValue(HKLM, Key, "NameServer"), "10.0.0.1");
+    // Without the rights to change it, the key is not opened at all.
+    machine.registry.DenyWrites(HKLM);
+    EXPECT_EQ(OpenInterfaceKey(os, Key), nullptr);
+}
+
 TEST(RegReadString, ReadsStringsAsStoredAndAnythingElseAsEmpty) {
     FakeWindows machine;
     machine.registry.SetString(HKLM, Key, "Domain", "example.lan");
@@ -34,8 +53,10 @@ TEST(RegReadMultiString, JoinsTheStringsWithLineFeeds) {
     machine.registry.SetMultiString(HKLM, Key, "One", {"1.2.3.4"});
     machine.registry.SetMultiString(HKLM, Key, "Two", {"192.168.0.1", "10.0.0.1"});
     machine.registry.SetMultiString(HKLM, Key, "None", {});
-    machine.registry.SetRaw(HKLM, Key, "Binary", RegistryValueType::Binary, std::string("ab\0c\0\0", 6));
-    machine.registry.SetRaw(HKLM, Key, "Tiny", RegistryValueType::MultiString, std::string("\0", 1));
+    machine.registry.SetRaw(HKLM, Key, "Binary", RegistryValueType::Binary,
+                            std::string("ab\0c\0\0", 6));
+    machine.registry.SetRaw(HKLM, Key, "Tiny", RegistryValueType::MultiString,
+                            std::string("\0", 1));
     machine.registry.SetString(HKLM, Key, "Text", "10.0.0.1");
 
     const auto& os = machine.Os();
@@ -56,7 +77,8 @@ TEST(RegWriteString, CreatesTheKeyOrFailsWithoutRights) {
     const auto& os = machine.Os();
     EXPECT_TRUE(RegWriteString(os, HKLM, Key, "NameServer", "8.8.8.8,8.8.4.4"));
     EXPECT_EQ(machine.registry.StringValue(HKLM, Key, "NameServer"), "8.8.8.8,8.8.4.4");
-    EXPECT_EQ(machine.registry.Value(HKLM, Key, "NameServer")->data, std::string("8.8.8.8,8.8.4.4\0", 16));
+    EXPECT_EQ(machine.registry.Value(HKLM, Key, "NameServer")->data,
+              std::string("8.8.8.8,8.8.4.4\0", 16));
 
     machine.registry.DenyWrites(HKLM);
     EXPECT_FALSE(RegWriteString(os, HKLM, "SOFTWARE\\New", "x", "y"));

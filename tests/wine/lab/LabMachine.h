@@ -24,6 +24,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         pauses_.push_back(milliseconds);
     }
+    bool SleepUnlessStopped(uint32_t milliseconds, const StopSignal& stop) override {
+        if (stop.Requested()) return false;
+        Sleep(milliseconds);
+        return true;
+    }
     uint32_t TickCount() override { return real_.TickCount(); }
     LocalDateTime Now() override { return real_.Now(); }
     std::string FormatShortDate(const LocalDateTime& when) override {

@@ -23,14 +23,10 @@
 #include "netsettings/NetworkSettings.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinInetTransport.h"
+#include "tests/standin/FakeWindowThread.h"
 
 namespace plover {
 namespace {
-
-class InlineSynchronizer : public Synchronizer {
-public:
-    void Synchronize(const std::function<void()>& operation) override { operation(); }
-};
 
 // The real transport, noting what the last transfer brought.
 class MeasuredTransport : public HttpTransport {
@@ -89,7 +85,7 @@ struct Result {
 Result RunClass(const win32::Win32Platform& platform, const std::string& server,
                 const WebClass& web) {
     MeasuredTransport transport;
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     PageService service(transport, window, platform.Os().clock);
     SettingsSnapshot snapshot;
     WinsockRegTexts regTexts;

@@ -2,23 +2,20 @@
 // on the loopback started by the test.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/PageService.h"
+#include "platform/RunClock.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/WinInetTransport.h"
 #include "protocols/HttpComponent.h"
+#include "tests/standin/FakeWindowThread.h"
 #include "tests/wine/protocols/UnixPeer.h"
 
 namespace plover {
 namespace {
 
 using winetest::UnixPeer;
-
-// Stands for the window's thread: runs the operation on the calling worker.
-// The component's own thread rules are proven natively.
-class InlineSynchronizer : public Synchronizer {
-public:
-    void Synchronize(const std::function<void()>& operation) override { operation(); }
-};
 
 class PageFetchUnderWine : public ::testing::Test {
 protected:
@@ -71,7 +68,7 @@ TEST_F(PageFetchUnderWine, TransportReportsStatusTypeLengthAndBody) {
 }
 
 TEST_F(PageFetchUnderWine, PageTextForEachOutcome) {
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     EXPECT_NE(service.FetchPage(Url("/page.html")).find("Plover lab page"), std::string::npos);
@@ -101,7 +98,7 @@ TEST_F(PageFetchUnderWine, ServerThatNeverAnswersOrNeverEndsIsGivenUpAtTheLimit)
 
     // Through the component: Read returns, its worker has ended, and the
     // page check sees a failure.
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     service.httpcom.TransferTimeLimit = 2000;
@@ -111,7 +108,7 @@ TEST_F(PageFetchUnderWine, ServerThatNeverAnswersOrNeverEndsIsGivenUpAtTheLimit)
 }
 
 TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {
-    InlineSynchronizer window;
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
     win32::Win32Clock clock;
     PageService service(transport_, window, clock);
     std::vector<std::string> seen;
@@ -122,6 +119,32 @@ TEST_F(PageFetchUnderWine, NobodyListeningIsAnUnreachableHost) {
     const int closed = winetest::FreePort(SOCK_STREAM);
     EXPECT_EQ(service.FetchPage("http://127.0.0.1:" + std::to_string(closed) + "/"), "any error");
     EXPECT_EQ(seen, (std::vector<std::string>{"Host Unreacheable"}));
+}
+
+// A server that never answers would hold the page check for its whole
+// minute; a stop ends the wait at once, and the check fails.
+TEST_F(PageFetchUnderWine, AStopEndsTheWaitForAPageAtOnce) {
+    StopSignal stop;
+    std::thread asker([&stop] {
+        ::Sleep(300);
+        stop.Request();
+    });
+    HttpGetRequest request;
+    request.url = Url("/silent");
+    request.agent = "BrackenfieldReporting";
+    request.stopRequested = [&stop] { return stop.Requested(); };
+    const HttpTransfer cut = transport_.Get(request);
+    asker.join();
+    EXPECT_TRUE(cut.interrupted);
+    EXPECT_FALSE(cut.timedOut);
+
+    // Through the page component on a run's clock.
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
+    win32::Win32Clock real;
+    RunClock clock(real);
+    clock.Follow(&stop);
+    PageService service(transport_, window, clock);
+    EXPECT_EQ(service.FetchPage(Url("/silent")), "");
 }
 
 }  // namespace

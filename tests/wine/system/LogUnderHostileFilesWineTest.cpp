@@ -13,7 +13,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "system/HeldFile.h"
 #include "system/Log.h"
-#include "system/ResumeState.h"
+#include "system/SettingsSnapshot.h"
 #include "system/WindowsVersion.h"
 #include "tests/support/LogLines.h"
 

@@ -56,6 +56,28 @@ TEST_F(SystemServicesUnderWine, RunProgramOfAMissingProgramReturnsAtOnce) {
 }
 
 // Run only as the hung programs of the next tests.
+// What the hosts repair does to a file that a hijacker locked.
+TEST_F(SystemServicesUnderWine, AttributesAreReadAndClearedAndAFileIsReplacedInOneStep) {
+    const std::string locked = temp + "plover_locked.txt";
+    const std::string fresh = temp + "plover_locked.new";
+    constexpr uint32_t Locking =
+        FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System;
+    os.files.SetAttributes(locked, 0);
+    WriteFile(locked, "old");
+    WriteFile(fresh, "new");
+    ASSERT_TRUE(os.files.SetAttributes(locked, Locking));
+    ASSERT_TRUE(os.files.Attributes(locked));
+    EXPECT_EQ(*os.files.Attributes(locked) & Locking, Locking);
+    // Windows would refuse to replace it now; Wine, run as root, would not.
+    EXPECT_TRUE(os.files.SetAttributes(locked, *os.files.Attributes(locked) & ~Locking));
+    EXPECT_EQ(*os.files.Attributes(locked) & Locking, 0u);
+    EXPECT_TRUE(os.files.Replace(fresh, locked));
+    EXPECT_EQ(ReadFile(locked), "new");
+    EXPECT_FALSE(os.files.Exists(fresh));
+    EXPECT_FALSE(os.files.Attributes(temp + "plover_no_such_file"));
+    os.files.Delete(locked);
+}
+
 TEST(HungProgram, DISABLED_SleepsForAMinute) { ::Sleep(60000); }
 
 TEST(HungProgram, DISABLED_HoldsAFileForAMinute) {

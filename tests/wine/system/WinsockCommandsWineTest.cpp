@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 #include "tests/wine/lab/LabMachine.h"
 
 namespace plover {

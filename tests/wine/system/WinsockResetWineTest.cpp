@@ -8,7 +8,7 @@
 
 #include "system/RegistryHelpers.h"
 #include "system/ResumeState.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 #include "tests/wine/lab/LabMachine.h"
 
 namespace plover {

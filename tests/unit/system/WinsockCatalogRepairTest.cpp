@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "system/CommandLineText.h"
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 #include "tests/standin/FakeWindows.h"
 
 namespace plover {

@@ -4,8 +4,9 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 
-#include "engine/Synchronizer.h"
+#include "platform/Synchronizer.h"
 
 namespace plover::win32 {
 
@@ -20,10 +21,21 @@ public:
     void Detach() { window_ = nullptr; }
     void Synchronize(const std::function<void()>& operation) override;
 
+    // Told, on the window's thread, the text of an error that an operation
+    // threw; the caller goes on as if the operation had returned.
+    std::function<void(const std::string& error)> OnError;
+
     // The window procedure's part: true when the message was ours.
     static bool Handle(UINT message, LPARAM lParam);
 
 private:
+    // What one message carries: the operation, and whom to tell of an error.
+    struct Request {
+        const std::function<void()>* operation;
+        const Win32Synchronizer* owner;
+    };
+    void Report(const std::string& error) const noexcept;
+
     std::atomic<HWND> window_{nullptr};
     DWORD windowThread_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "system/Winsock.h"
+#include "system/WinsockCatalogRepair.h"
 
 #include <string>
 
@@ -18,8 +18,6 @@ constexpr uint32_t RefreshPauseMs = 10000;
 constexpr uint32_t ResetStepPauseMs = 1000;
 constexpr int PollAttempts = 100;
 constexpr uint32_t PollPauseMs = 500;
-
-const char* TrueFalse(bool value) { return value ? "True" : "False"; }
 
 // A program's output file, opened for reading while denying other writers,
 // up to OutputFileReadLimit bytes; nothing when it does not open or cannot be

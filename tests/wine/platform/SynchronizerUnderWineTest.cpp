@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "app/win32/Win32Synchronizer.h"
+#include "platform/win32/Win32Synchronizer.h"
 #include "tests/support/SynchronizerWindow.h"
 
 namespace plover {
@@ -80,6 +83,25 @@ TEST(SynchronizerUnderWine, AfterTheWindowIsGoneTheCallerGoesOn) {
     std::thread detached([&] { synchronizer.Synchronize([&] { ran = true; }); });
     detached.join();
     EXPECT_FALSE(ran);
+}
+
+TEST(SynchronizerUnderWine, AnOperationThatThrowsIsToldAndTheCallerGoesOn) {
+    const HWND window = CreateTestWindow();
+    ASSERT_TRUE(window);
+    win32::Win32Synchronizer synchronizer;
+    synchronizer.Attach(window, GetCurrentThreadId());
+    std::vector<std::string> told;
+    synchronizer.OnError = [&told](const std::string& error) { told.push_back(error); };
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+        synchronizer.Synchronize([] { throw std::runtime_error("label gone"); });
+        synchronizer.Synchronize([] { throw 7; });
+        returned = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return returned.load(); }));
+    caller.join();
+    EXPECT_EQ(told, (std::vector<std::string>{"label gone", "unknown error"}));
+    DestroyWindow(window);
 }
 
 }  // namespace
