@@ -20,6 +20,9 @@ import os
 import statistics
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tests/lab/lib"))
+import tables  # noqa: E402
+
 RUN_START = "start plover tool"
 RUN_END = "Exiting thread"
 
@@ -128,213 +131,181 @@ def same_path(native_path, lab_path):
 
 def read_tsv(path):
     figures = {}
-    if not os.path.exists(path):
-        return figures
-    with open(path) as f:
-        for line in f:
-            name, _, values = line.rstrip("\n").partition("\t")
-            figures.setdefault(name, []).append(values)
+    if os.path.exists(path):
+        with open(path) as f:
+            for line in f:
+                name, _, values = line.rstrip("\n").partition("\t")
+                figures.setdefault(name, []).append(values)
     return figures
 
 
 def numbers(figures, name):
     values = []
-    for entry in figures.get(name, []):
-        for word in entry.split():
-            try:
-                values.append(float(word))
-            except ValueError:
-                pass
+    for word in (word for entry in figures.get(name, []) for word in entry.split()):
+        try:
+            values.append(float(word))
+        except ValueError:
+            pass
     return values
 
 
 def spread(values, unit="", digits=1):
     if not values:
         return "-"
-    median = statistics.median(values)
-    return (f"{median:.{digits}f}{unit} [{min(values):.{digits}f}-{max(values):.{digits}f}]"
-            f" n={len(values)}")
+    return (f"{statistics.median(values):.{digits}f}{unit} [{min(values):.{digits}f}-"
+            f"{max(values):.{digits}f}] n={len(values)}")
 
 
 def median(values):
     return statistics.median(values) if values else None
 
 
+def ratio(a, b, digits=2):
+    return f"{median(a) / median(b):.{digits}f}" if a and b and median(b) else "-"
+
+
 def verdict(ok):
     return "-" if ok is None else ("met" if ok else "MISSED")
 
 
-def key_values(text):
-    pairs = {}
-    for word in text.split():
-        key, _, value = word.partition("=")
-        pairs[key] = value
-    return pairs
+def show(title, header, rows):
+    print(tables.columns([header] + rows, title))
 
 
-def print_table(title, header, rows):
-    widths = [max(len(str(row[i])) for row in [header] + rows) for i in range(len(header))]
-    print(f"\n{title}")
-    line = "  ".join(h.ljust(w) for h, w in zip(header, widths))
-    print(line)
-    print("-" * len(line))
-    for row in rows:
-        print("  ".join(str(c).ljust(w) for c, w in zip(row, widths)))
+PATHS = (("healthy", "healthy run"), ("proxy-on", "proxy repair"), ("dead-dns", "reseller-DNS repair"))
 
 
-def table(folder):
-    checks = read_tsv(os.path.join(folder, "check-lab.tsv"))
-    runs = read_tsv(os.path.join(folder, "runs.tsv"))
-    sizes = read_tsv(os.path.join(folder, "sizes.tsv"))
-    mandated = {}
-    if os.path.exists(os.path.join(folder, "mandated.txt")):
-        with open(os.path.join(folder, "mandated.txt")) as f:
-            for line in f:
-                name, _, rest = line.partition(" ")
-                mandated[name] = key_values(rest)
-
-    # Runs.
+def runs_table(runs, mandated):
     rows = []
-    for scenario, label in (("healthy", "healthy run"), ("proxy-on", "proxy repair"),
-                            ("dead-dns", "reseller-DNS repair")):
+    for scenario, label in PATHS:
         walls = numbers(runs, f"wall-{scenario}")
         m = mandated.get(scenario, {})
         pauses = float(m["pauses_ms"]) if "pauses_ms" in m else None
         timeouts = float(m.get("timeouts_ms", 0)) if m else None
         paths = runs.get(f"path-{scenario}", [])
-        path_note = "; ".join(sorted(set(paths))) if paths else "-"
+        row = [label, spread(walls, " ms", 0), "-" if pauses is None else f"{pauses:.0f} ms",
+               "-" if timeouts is None else f"{timeouts:.0f} ms", "-", "-", "not measured"]
         if walls and pauses is not None:
-            expected = pauses + timeouts
-            wall = median(walls)
-            over = wall - expected
-            ratio = wall / expected
-            ok = over <= max(0.02 * expected, 300) if scenario == "healthy" else None
-            rows.append([label, spread(walls, " ms", 0), f"{pauses:.0f} ms",
-                         f"{timeouts:.0f} ms", f"{over:+.0f} ms", f"{ratio:.3f}",
-                         verdict(ok) if scenario == "healthy" else "(shown)", path_note])
-        else:
-            rows.append([label, spread(walls, " ms", 0),
-                         f"{pauses:.0f} ms" if pauses is not None else "-",
-                         f"{timeouts:.0f} ms" if timeouts is not None else "-", "-", "-",
-                         "not measured", path_note])
-    print_table("Runs in the lab: real PloverTool.exe under Wine, click to \"Exiting thread\"",
-                ["path", "wall", "mandated pauses", "time-outs", "overhead", "ratio",
-                 "target <=2% or 300 ms", "lab log vs. native path"], rows)
-    for scenario, label in (("healthy", "healthy run"), ("proxy-on", "proxy repair"),
-                            ("dead-dns", "reseller-DNS repair")):
+            expected, wall = pauses + timeouts, median(walls)
+            judged = verdict(wall - expected <= max(0.02 * expected, 300))
+            row[4:] = [f"{wall - expected:+.0f} ms", f"{wall / expected:.3f}",
+                       judged if scenario == "healthy" else "(shown)"]
+        rows.append(row + ["; ".join(sorted(set(paths))) if paths else "-"])
+    show("Runs in the lab: real PloverTool.exe under Wine, click to \"Exiting thread\"",
+         ["path", "wall", "mandated pauses", "time-outs", "overhead", "ratio",
+          "target <=2% or 300 ms", "lab log vs. native path"], rows)
+    for scenario, label in PATHS:
         parts = [[float(v) for v in entry.split()] for entry in runs.get(f"parts-{scenario}", [])
                  if entry.split()]
         if parts and all(len(p) == len(parts[0]) for p in parts):
             names = ["click to thread"] + [f"stage {n}" for n in range(1, len(parts[0]) - 1)] + ["end"]
-            medians = [statistics.median(p[i] for p in parts) for i in range(len(parts[0]))]
-            print(f"  {label}, overhead by part (median ms): " +
-                  ", ".join(f"{name} {value:+.0f}" for name, value in zip(names, medians)))
-        slowest = runs.get(f"slowest-{scenario}", [])
-        if slowest:
+            print(f"  {label}, overhead by part (median ms): " + ", ".join(
+                f"{name} {statistics.median(p[i] for p in parts):+.0f}" for i, name in enumerate(names)))
+        slowest = [item.split(":", 1) for item in runs.get(f"slowest-{scenario}", [""])[0].split("|")]
+        if any(len(item) == 2 for item in slowest):
             print("    lines that came latest beyond their pauses (first run): " +
-                  "; ".join(f"+{item.split(':', 1)[0]} ms before '{item.split(':', 1)[1].replace('_', ' ')}'"
-                            for item in slowest[0].split("|") if ":" in item))
+                  "; ".join(f"+{extra} ms before '{text.replace('_', ' ')}'"
+                            for extra, text in (item for item in slowest if len(item) == 2)))
     clicks = numbers(runs, "click-to-handler")
     if clicks:
         print(f"  click to the handler's first log line: {spread(clicks, ' ms')}")
 
-    # Checks.
+
+def checks_table(checks):
     rows = []
     for check, label, tool, target in (
             ("echo-ping-host", "echo, PingHost (reply + log line)", "ping", 2.0),
             ("echo-client", "echo, echo client alone", "ping", 2.0),
             ("dns-lookup", "DNS lookup, new query component", "dig", 1.0),
             ("page-fetch", "page fetch, page component", "curl", 5.0)):
-        ours = numbers(checks, f"check-{check}")
-        first = numbers(checks, f"check-{check}-first")
-        process = numbers(checks, f"tool-{tool}-process")
-        own = numbers(checks, f"tool-{tool}-own")
-        ok = None
-        if ours and process:
-            ok = median(ours) <= target and median(ours) <= median(process)
-        rows.append([label, spread(ours, " ms", 3), f"{first[0]:.1f} ms" if first else "-",
-                     tool, spread(process, " ms", 2), spread(own, " ms", 3),
-                     f"{median(ours) / median(process):.2f}" if ours and process else "-",
-                     f"{median(ours) / median(own):.1f}" if ours and own and median(own) else "-",
-                     f"<= {target:g} ms, <= tool", verdict(ok)])
-    print_table("Checks in process under Wine in the lab, beside the usual tool (same lab, same peers)",
-                ["check", "PloverTool", "first call", "tool", "tool, whole process",
-                 "tool's own figure", "ours/process", "ours/own", "target", ""], rows)
-
-    rows = []
-    for part, label in (("part-log-line", "one log line (opened, written, closed)"),
-                        ("part-raw-socket", "a raw ICMP socket opened and closed"),
-                        ("part-udp-socket", "a UDP socket opened and closed"),
-                        ("part-worker-event", "a worker thread handing one event to the window")):
-        rows.append([label, spread(numbers(checks, f"check-{part}"), " ms", 3)])
-    print_table("What the checks are made of, in process under Wine", ["part", "time"], rows)
-
-    # Start.
+        ours, first = numbers(checks, f"check-{check}"), numbers(checks, f"check-{check}-first")
+        process, own = numbers(checks, f"tool-{tool}-process"), numbers(checks, f"tool-{tool}-own")
+        ok = median(ours) <= target and median(ours) <= median(process) if ours and process else None
+        rows.append([label, spread(ours, " ms", 3), f"{first[0]:.1f} ms" if first else "-", tool,
+                     spread(process, " ms", 2), spread(own, " ms", 3), ratio(ours, process),
+                     ratio(ours, own, 1), f"<= {target:g} ms, <= tool", verdict(ok)])
+    show("Checks in process under Wine in the lab, beside the usual tool (same lab, same peers)",
+         ["check", "PloverTool", "first call", "tool", "tool, whole process",
+          "tool's own figure", "ours/process", "ours/own", "target", ""], rows)
+    show("What the checks are made of, in process under Wine", ["part", "time"],
+         [[label, spread(numbers(checks, f"check-{part}"), " ms", 3)] for part, label in (
+             ("part-log-line", "one log line (opened, written, closed)"),
+             ("part-raw-socket", "a raw ICMP socket opened and closed"),
+             ("part-udp-socket", "a UDP socket opened and closed"),
+             ("part-worker-event", "a worker thread handing one event to the window"))])
     rows = []
     for kind in ("cold", "warm"):
         ours = numbers(checks, f"start-{kind}-PloverTool")
         trivial = numbers(checks, f"start-{kind}-MinimalWindow")
-        ok = (median(ours) <= 300) if kind == "warm" and ours else None
-        rows.append([kind, spread(ours, " ms", 0), spread(trivial, " ms", 0),
-                     f"{median(ours) / median(trivial):.2f}" if ours and trivial else "-",
-                     "<= 300 ms" if kind == "warm" else "", verdict(ok) if kind == "warm" else ""])
-    print_table("Start to window under Wine (process start to the window mapped on Xvfb)",
-                ["start", "PloverTool.exe", "trivial window", "ratio", "target", ""], rows)
+        warm = kind == "warm"
+        rows.append([kind, spread(ours, " ms", 0), spread(trivial, " ms", 0), ratio(ours, trivial),
+                     "<= 300 ms" if warm else "", verdict(median(ours) <= 300 if ours else None) if warm else ""])
+    show("Start to window under Wine (process start to the window mapped on Xvfb)",
+         ["start", "PloverTool.exe", "trivial window", "ratio", "target", ""], rows)
     creation = numbers(checks, "prefix-creation")
     if creation:
         print(f"  (a new prefix itself took {creation[0] / 1000:.1f} s to create; cold starts use copies of it)")
 
-    # Size and memory.
+
+def memory_table(checks, runs, sizes):
     rows = []
     for preset, label in (("mingw-i686", "PloverTool.exe, i686 (shipped)"),
                           ("mingw-x86_64", "PloverTool.exe, x86_64 (Wine)")):
         size = numbers(sizes, f"size-{preset}")
         rows.append([label, f"{size[0] / 1024:.0f} KiB" if size else "-", "< 2048 KiB",
                      verdict(size[0] < 2 * 1024 * 1024 if size else None)])
-    ws = numbers(checks, "working-set-welcome-PloverTool")
-    ws_trivial = numbers(checks, "working-set-welcome-MinimalWindow")
-    rss = numbers(checks, "rss-welcome-PloverTool")
-    anon = numbers(checks, "rss-anonymous-welcome-PloverTool")
-    anon_trivial = numbers(checks, "rss-anonymous-welcome-MinimalWindow")
+    ws, ws_trivial = (numbers(checks, f"working-set-welcome-{p}") for p in ("PloverTool", "MinimalWindow"))
     after = numbers(runs, "rss-after-run")
-    after_anon = numbers(runs, "rss-anonymous-after-run")
-    rows.append(["working set at welcome (GetProcessMemoryInfo)", spread(ws, " KiB", 0), "< 10240 KiB",
-                 verdict(median(ws) < 10240 if ws else None)])
-    rows.append(["  the trivial window, same prefix", spread(ws_trivial, " KiB", 0), "", ""])
-    rows.append(["  PloverTool less the trivial window",
-                 f"{median(ws) - median(ws_trivial):.0f} KiB" if ws and ws_trivial else "-",
-                 "< 10240 KiB",
-                 verdict(median(ws) - median(ws_trivial) < 10240 if ws and ws_trivial else None)])
-    rows.append(["RSS at welcome (/proc), of it anonymous", spread(rss, " KiB", 0) + ", " +
-                 spread(anon, " KiB", 0), "", ""])
-    rows.append(["  the trivial window, anonymous", spread(anon_trivial, " KiB", 0), "", ""])
-    rows.append(["RSS after a whole healthy run, of it anonymous",
-                 spread(after, " KiB", 0) + ", " + spread(after_anon, " KiB", 0), "< 10240 KiB",
-                 verdict(median(after) < 10240 if after else None)])
-    print_table("Size and memory", ["figure", "value", "target", ""], rows)
+    less = median(ws) - median(ws_trivial) if ws and ws_trivial else None
+    rows += [
+        ["working set at welcome (GetProcessMemoryInfo)", spread(ws, " KiB", 0), "< 10240 KiB",
+         verdict(median(ws) < 10240 if ws else None)],
+        ["  the trivial window, same prefix", spread(ws_trivial, " KiB", 0), "", ""],
+        ["  PloverTool less the trivial window", "-" if less is None else f"{less:.0f} KiB", "< 10240 KiB",
+         verdict(None if less is None else less < 10240)],
+        ["RSS at welcome (/proc), of it anonymous", spread(numbers(checks, "rss-welcome-PloverTool"), " KiB", 0)
+         + ", " + spread(numbers(checks, "rss-anonymous-welcome-PloverTool"), " KiB", 0), "", ""],
+        ["  the trivial window, anonymous",
+         spread(numbers(checks, "rss-anonymous-welcome-MinimalWindow"), " KiB", 0), "", ""],
+        ["RSS after a whole healthy run, of it anonymous", spread(after, " KiB", 0) + ", " +
+         spread(numbers(runs, "rss-anonymous-after-run"), " KiB", 0), "< 10240 KiB",
+         verdict(median(after) < 10240 if after else None)]]
+    show("Size and memory", ["figure", "value", "target", ""], rows)
 
-    # Codecs.
+
+def codecs_table(path):
     rows = []
-    codecs_path = os.path.join(folder, "codecs.json")
-    if os.path.exists(codecs_path):
-        with open(codecs_path) as f:
+    if os.path.exists(path):
+        with open(path) as f:
             benchmarks = json.load(f).get("benchmarks", [])
         for name in sorted({b["run_name"] for b in benchmarks}):
             stat = {b.get("aggregate_name"): b for b in benchmarks
                     if b["run_name"] == name and b.get("run_type") == "aggregate"}
             if "median" in stat:
-                rows.append([name, f"{stat['median']['real_time']:.0f} ns "
-                             f"[{stat['min']['real_time']:.0f}-{stat['max']['real_time']:.0f}]"
-                             if "min" in stat else f"{stat['median']['real_time']:.0f} ns",
-                             f"n={stat['median'].get('repetitions', '')}"])
-    print_table("Codecs, natively (Google Benchmark, per message)", ["codec", "time", "runs"],
-                rows or [["-", "not measured", ""]])
+                time = f"{stat['median']['real_time']:.0f} ns"
+                if "min" in stat:
+                    time += f" [{stat['min']['real_time']:.0f}-{stat['max']['real_time']:.0f}]"
+                rows.append([name, time, f"n={stat['median'].get('repetitions', '')}"])
+    show("Codecs, natively (Google Benchmark, per message)", ["codec", "time", "runs"],
+         rows or [["-", "not measured", ""]])
 
+
+def table(folder):
+    checks, runs, sizes = (read_tsv(os.path.join(folder, name))
+                           for name in ("check-lab.tsv", "runs.tsv", "sizes.tsv"))
+    mandated = {}
+    if os.path.exists(os.path.join(folder, "mandated.txt")):
+        with open(os.path.join(folder, "mandated.txt")) as f:
+            for line in f:
+                name, _, rest = line.partition(" ")
+                mandated[name] = dict(word.partition("=")[::2] for word in rest.split())
+    runs_table(runs, mandated)
+    checks_table(checks)
+    memory_table(checks, runs, sizes)
+    codecs_table(os.path.join(folder, "codecs.json"))
     errors = checks.get("error", []) + runs.get("error", [])
     if errors:
-        print("\nErrors:")
-        for error in errors:
-            print(f"  {error}")
+        print("\nErrors:\n" + "\n".join(f"  {error}" for error in errors))
 
 
 def main():

@@ -21,6 +21,9 @@ import os
 import statistics
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../tests/lab/lib"))
+import tables  # noqa: E402
+
 LOG_LIMIT = 300_000
 BASELINE_RUN = 5
 NOISE_LAST_RUN = 10
@@ -178,28 +181,22 @@ def judge(rows, closed=True):
 
 def table(rows, verdicts):
     last_run = max((row["run"] for row in rows), default=0)
-    lines = [f"{'figure':36} {'idle':>9} {'run ' + str(BASELINE_RUN):>9} {'run ' + str(last_run):>9}"
-             f" {'min':>9} {'max':>9}"]
+    cells = [["figure", "idle", f"run {BASELINE_RUN}", f"run {last_run}", "min", "max"]]
     for figure, label in LABELS.items():
-        if all(row.get(figure) is None for row in rows):
-            continue
         runs = [row[figure] for row in rows if row["run"] >= 1 and row.get(figure) is not None]
-        cells = [value_at(rows, 0, figure), value_at(rows, BASELINE_RUN, figure),
-                 value_at(rows, last_run, figure), min(runs, default=None), max(runs, default=None)]
-        lines.append(f"{label:36} " + " ".join(f"{'-' if c is None else c:>9}" for c in cells))
-    lines.append("")
+        if any(row.get(figure) is not None for row in rows):
+            cells.append([label] + ["-" if c is None else c for c in (
+                value_at(rows, 0, figure), value_at(rows, BASELINE_RUN, figure),
+                value_at(rows, last_run, figure), min(runs, default=None), max(runs, default=None))])
     by_fault = {}
     for row in rows:
         if row["run"] >= 1:
             by_fault.setdefault(row["fault"], []).append(row["seconds"] or 0)
-    lines.append("seconds a run: " + ", ".join(
-        f"{fault} {statistics.median(s):g} (n={len(s)})" for fault, s in sorted(by_fault.items())))
-    lines.append("")
-    for rule, ok, text in verdicts:
-        lines.append(f"{'pass' if ok else 'FAIL'}  {rule}: {text}")
     passed = all(ok for _, ok, _ in verdicts)
-    lines.append(f"soak: {'PASS' if passed else 'FAIL'} ({last_run} runs)")
-    return "\n".join(lines), passed
+    return "\n".join([tables.columns(cells), "", "seconds a run: " + ", ".join(
+        f"{fault} {statistics.median(s):g} (n={len(s)})" for fault, s in sorted(by_fault.items())), ""]
+        + [f"{'pass' if ok else 'FAIL'}  {rule}: {text}" for rule, ok, text in verdicts]
+        + [f"soak: {'PASS' if passed else 'FAIL'} ({last_run} runs)"]), passed
 
 
 def handle_kinds(path):

@@ -14,6 +14,7 @@ import tempfile
 import unittest
 
 LIB = pathlib.Path(__file__).resolve().parent / "lib"
+sys.path.insert(0, str(LIB))
 spec = importlib.util.spec_from_file_location("report", LIB / "report.py")
 report = importlib.util.module_from_spec(spec)
 spec.loader.exec_module(report)

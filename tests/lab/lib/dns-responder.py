@@ -24,6 +24,8 @@ import struct
 import sys
 import time
 
+import tables
+
 MAX_QUERIES = 2000  # a bound on the work of one lifetime, whatever comes in
 
 DESCRIPTIONS = {
@@ -175,11 +177,7 @@ def table(rows_path, logs):
         sends += "; no log" if sent is None else "; nothing sent" if not sent else \
             "; %d sent, %s bytes from %s" % (len(sent), sent[0][0], sent[0][1])
         lines.append((kind, sends) + tuple(rows.get(kind, ("no result: the lookup did not finish", "-"))))
-    widths = [max(len(line[i]) for line in lines) for i in range(4)]
-    for n, line in enumerate(lines):
-        print("| " + " | ".join(cell.ljust(widths[i]) for i, cell in enumerate(line)) + " |")
-        if n == 0:
-            print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    print(tables.markdown(lines))
 
 
 def main():

@@ -19,6 +19,8 @@ import re
 import sys
 import xml.etree.ElementTree as ET
 
+import tables
+
 ROOT = pathlib.Path(__file__).resolve().parents[3]
 FIELDS = ["name", "ci", "limit", "title", "fault", "repairs_expected", "panel_expected", "expect"]
 # Log entries that tell a repair was tried (searched in the entry), and its name.
@@ -227,16 +229,12 @@ def table(lines):
 
 
 def runs(root, names):
-    lines = [("scenario", "panel reached", "repairs", "pass/fail", "wall time")]
+    rows = [("scenario", "panel reached", "repairs", "pass/fail", "wall time")]
     for name, result in results(root, names):
-        lines.append((name, "not run", "-", "FAIL", "-") if not result else
-                     (name, result["panel_text"], ", ".join(result["repairs"]) or "no repair",
-                      "pass" if result["passed"] else "FAIL", f"{result['seconds']} s"))
-    widths = [max(len(line[i]) for line in lines) for i in range(5)]
-    for n, line in enumerate(lines):
-        print("| " + " | ".join(cell.ljust(widths[i]) for i, cell in enumerate(line)) + " |")
-        if n == 0:
-            print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+        rows.append((name, "not run", "-", "FAIL", "-") if not result else
+                    (name, result["panel_text"], ", ".join(result["repairs"]) or "no repair",
+                     "pass" if result["passed"] else "FAIL", f"{result['seconds']} s"))
+    print(tables.markdown(rows))
     return 0
 
 
