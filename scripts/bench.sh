@@ -20,34 +20,18 @@ while [ $# -gt 0 ]; do
 done
 [ "$runs" -ge 1 ] && [ "$runs" -le 20 ] && [ "$count" -ge 1 ] && [ "$count" -le 1000 ] ||
     { echo "bench: --runs 1..20, --count 1..1000" >&2; exit 2; }
-if [ "$(id -u)" -ne 0 ]; then
-    echo "bench: needs root (lab network namespaces)" >&2
-    exit 1
-fi
+[ "$(id -u)" -eq 0 ] || { echo "bench: needs root (lab network namespaces)" >&2; exit 1; }
 started=$(date +%s)
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-
 # The usual tools and the timing helpers; the test tiers need none of them.
-scripts/bootstrap.sh
-tools=(bind9-dnsutils curl hyperfine iputils-ping)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "bench: installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" ||
-        { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"; }
-fi
+scripts/bootstrap.sh bind9-dnsutils curl hyperfine
 
 echo "bench: building"
-cmake --preset native >/dev/null
-cmake --build build/native -j2 --target plover_mandated_pauses plover_protocol_bench
-cmake --preset mingw-i686 >/dev/null
-cmake --build build/mingw-i686 -j2 --target PloverTool
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build build/mingw-x86_64 -j2 --target PloverTool plover_check_timings plover_process_probe \
-    MinimalWindow PloverToolScenes lab_standins
+build() { cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j2 --target "${@:2}"; }
+build native plover_mandated_pauses plover_protocol_bench
+build mingw-i686 PloverTool
+build mingw-x86_64 PloverTool plover_check_timings plover_process_probe MinimalWindow PloverToolScenes \
+    lab_standins
 
 out=build/bench-results
 rm -rf "$out"

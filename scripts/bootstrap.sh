@@ -2,9 +2,10 @@
 # Installs what a fresh Debian machine lacks for building and testing
 # PloverTool. Safe to run again: it installs only what is missing.
 #
-#   bootstrap.sh [--wine32]   --wine32: try 32-bit Wine even where the kernel
-#                             runs no 32-bit program (the i686 smoke's
-#                             emulated path wants it)
+#   bootstrap.sh [--wine32] [PACKAGE...]
+#     --wine32   try 32-bit Wine even where the kernel runs no 32-bit program
+#                (the i686 smoke's emulated path wants it)
+#     PACKAGE    more that the caller needs (the benchmark's tools, qemu)
 #
 # A package index that fails to download (a mirror in the middle of a sync)
 # does not stop the set-up: what the project needs can usually still be
@@ -27,7 +28,9 @@ required=(
     clang libclang-rt-14-dev
     iproute2 iputils-ping dnsmasq-base
 )
-wine32=wine32:i386
+wine32=wine32:i386 force32=0
+[ "${1:-}" = --wine32 ] && { force32=1; shift; }
+required+=("$@")
 
 mkdir -p "$root/build"
 report=$root/build/bootstrap.txt
@@ -42,7 +45,7 @@ missing=()
 for package in "${required[@]}"; do installed "$package" || missing+=("$package"); done
 want32=0
 if ! installed "$wine32"; then
-    if [ "${1:-}" = --wine32 ] || kernel_runs_32bit; then
+    if [ "$force32" = 1 ] || kernel_runs_32bit; then
         want32=1
     else
         note "32-bit Wine: not wanted, $MACHINE_REASON"

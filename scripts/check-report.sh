@@ -11,10 +11,7 @@ page=$(realpath "$1")
 screenshot=$(realpath -m "$2")
 # shellcheck source=../tests/lab/lib/network.sh
 source "$(dirname "$0")/../tests/lab/lib/network.sh"
-if ! command -v chromium >/dev/null; then
-    echo "check-report: installing Debian's chromium"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends chromium >/dev/null
-fi
+"$(dirname "$0")/bootstrap.sh" chromium >/dev/null
 
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT

@@ -21,10 +21,7 @@ force_qemu=0
 [ "${1:-}" = --qemu ] && { force_qemu=1; shift; }
 out=$(realpath -m "${1:-build/smoke-i686}")
 qemu=/usr/bin/qemu-i386-static binfmt=/proc/sys/fs/binfmt_misc entry=plover-i386
-if [ "$(id -u)" -ne 0 ]; then
-    echo "smoke-i686: run as root (binfmt_misc and network namespaces)" >&2
-    exit 1
-fi
+[ "$(id -u)" -eq 0 ] || { echo "smoke-i686: run as root (binfmt_misc and network namespaces)" >&2; exit 1; }
 # shellcheck source=lib/machine.sh
 source scripts/lib/machine.sh
 if ! wine32_installed; then
@@ -36,13 +33,9 @@ if ! wine32_installed; then
 fi
 emulated=$force_qemu
 kernel_runs_32bit || emulated=1
-if [ "$emulated" = 1 ] && [ ! -x "$qemu" ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static \
-        >/dev/null || exit 1
-fi
-cmake --preset mingw-i686 >/dev/null && cmake --build build/mingw-i686 -j2 --target PloverTool >/dev/null &&
-    cmake --preset mingw-x86_64 >/dev/null &&
-    cmake --build build/mingw-x86_64 -j2 --target PloverToolScenes lab_standins >/dev/null || exit 1
+[ "$emulated" = 0 ] || [ -x "$qemu" ] || scripts/bootstrap.sh qemu-user-static >/dev/null || exit 1
+build() { cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j2 --target "${@:2}" >/dev/null; }
+build mingw-i686 PloverTool && build mingw-x86_64 PloverToolScenes lab_standins || exit 1
 
 mounted=0 registered=0
 cleanup() {

@@ -14,10 +14,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-50}
 [[ "$runs" =~ ^[0-9]+$ ]] && [ "$runs" -ge 6 ] && [ "$runs" -le 200 ] ||
     { echo "usage: scripts/soak.sh [RUNS]   (RUNS from 6 to 200; run 5 is the baseline)" >&2; exit 2; }
-if [ "$(id -u)" -ne 0 ]; then
-    echo "soak: needs root (lab network namespaces)" >&2
-    exit 1
-fi
+[ "$(id -u)" -eq 0 ] || { echo "soak: needs root (lab network namespaces)" >&2; exit 1; }
 started=$(date +%s)
 scripts/bootstrap.sh
 
@@ -27,13 +24,12 @@ cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_st
 
 echo "soak: $runs runs on one program"
 export SOAK_RUNS=$runs SOAK_PROBE=$PWD/build/mingw-x86_64/bench/plover_process_probe.exe
-soak_status=0
-bash tests/lab/matrix.sh build measure/soak/soak.sh || soak_status=1
-judge_status=0
-python3 measure/soak/soak-figures.py build/soak >build/soak/figures.txt || judge_status=1
+status=0
+bash tests/lab/matrix.sh build measure/soak/soak.sh || status=1
+python3 measure/soak/soak-figures.py build/soak >build/soak/figures.txt || status=1
 {
     cat build/soak/figures.txt
     echo
     echo "The soak took $(($(date +%s) - started)) s (load average now $(cut -d' ' -f1-3 /proc/loadavg))."
 } | tee build/soak/table.txt
-[ $soak_status -eq 0 ] && [ $judge_status -eq 0 ]
+exit $status

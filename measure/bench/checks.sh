@@ -79,7 +79,7 @@ scenario_session() {
             record "start-warm-$program" "$ms"
             # The welcome screen, once start-up has settled.
             sleep 1
-            memory=$(probe_program "$warm" memory "$program")
+            memory=$(probe_program "$warm" counts "$program")
             status_file=/proc/$(cat "$LAB_RUN/shown.pid")/status
             rss=$(awk '/^VmRSS:/ {print $2}' "$status_file" 2>/dev/null)
             anonymous=$(awk '/^RssAnon:/ {print $2}' "$status_file" 2>/dev/null)

@@ -5,8 +5,8 @@
 // worker thread, WinInet, the outcome handed to the window's thread). The
 // parts those calls are made of are timed too, to show where the time goes:
 // one log line, a raw and a UDP socket opened and closed, a worker thread
-// that hands one empty event to the window's thread. Runs only inside a lab namespace made by
-// scripts/bench.sh, against its peers.
+// that hands one empty event to the window's thread. Runs only inside a lab
+// namespace made by scripts/bench.sh, against its peers.
 //
 //   plover_check_timings.exe COUNT ECHO_HOST DNS_SERVER NAME ADDRESS PAGE_HOST TITLE
 // Prints one line per check, "CHECK first_us us us ...": the first call
@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -38,30 +39,21 @@ using namespace plover;
 constexpr int MaxCount = 1000;
 constexpr DWORD WorkLimitMilliseconds = 300000;
 
-double Microseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    static const double perSecond = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    return static_cast<double>(to.QuadPart - from.QuadPart) * 1e6 / perSecond;
-}
-
 // Runs one check count + 1 times and prints its line; false at the first
 // wrong answer.
 bool Time(const char* name, int count, const std::function<std::string()>& check) {
     std::string line = name;
     for (int call = 0; call <= count; ++call) {
-        LARGE_INTEGER before, after;
-        QueryPerformanceCounter(&before);
+        const auto before = std::chrono::steady_clock::now();
         const std::string wrong = check();
-        QueryPerformanceCounter(&after);
+        const std::chrono::duration<double, std::micro> took =
+            std::chrono::steady_clock::now() - before;
         if (!wrong.empty()) {
             std::printf("%s: call %d: %s\n", name, call, wrong.c_str());
             return false;
         }
         char sample[32];
-        std::snprintf(sample, sizeof sample, " %.1f", Microseconds(before, after));
+        std::snprintf(sample, sizeof sample, " %.1f", took.count());
         line += sample;
     }
     std::printf("%s\n", line.c_str());
@@ -70,7 +62,7 @@ bool Time(const char* name, int count, const std::function<std::string()>& check
 }
 
 struct Targets {
-    int count = 0;
+    int count;
     std::string echoHost, dnsServer, name, address, pageHost, title;
 };
 
@@ -144,18 +136,11 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
-    Targets targets;
-    targets.count = std::atoi(argv[1]);
+    const Targets targets{std::atoi(argv[1]), argv[2], argv[3], argv[4], argv[5], argv[6], argv[7]};
     if (targets.count < 1 || targets.count > MaxCount) {
         std::fprintf(stderr, "COUNT: 1 to %d\n", MaxCount);
         return 2;
     }
-    targets.echoHost = argv[2];
-    targets.dnsServer = argv[3];
-    targets.name = argv[4];
-    targets.address = argv[5];
-    targets.pageHost = argv[6];
-    targets.title = argv[7];
 
     win32::Win32Platform platform;
     win32::Win32Synchronizer synchronizer;
@@ -165,8 +150,7 @@ int main(int argc, char** argv) {
 
     // The checks run on a thread of their own, as on the diagnostic thread;
     // this one is the window's thread and hands the page events on.
-    std::atomic<bool> done{false};
-    std::atomic<bool> passed{false};
+    std::atomic<bool> done{false}, passed{false};
     std::thread checks([&] {
         try {
             passed = RunChecks(platform.Os(), synchronizer, targets);

@@ -1,20 +1,12 @@
 // Looks at another program of the same Wine session from the inside, as a
 // Windows tool would.
-//   plover_process_probe.exe memory EXE   the working set of the running EXE:
-//                                         "working_set_kib=N peak_kib=N"
-//   plover_process_probe.exe counts EXE   the working set, the open handles and
-//                                         the threads of the running EXE:
-//                                         "working_set_kib=N peak_kib=N handles=N
-//                                         threads=N" (handles=unknown where the
-//                                         system cannot tell)
+//   plover_process_probe.exe counts EXE        "working_set_kib=N peak_kib=N handles=N threads=N"
+//   plover_process_probe.exe handle-types EXE  "KIND N" per kind of object held (a key with its
+//   path) plover_process_probe.exe close EXE         WM_CLOSE to its visible windows; waits up to
+//   10 s
 // Wine 8.0 answers GetProcessHandleCount with 0; its system handle table
 // (the wineserver's list of every process's handles) does tell, so the
 // handles are counted there when the process's own count says nothing.
-//   plover_process_probe.exe handle-types EXE
-//                                         "KIND N" for each kind of object the
-//                                         EXE holds handles to (a key with its path)
-//   plover_process_probe.exe close EXE    WM_CLOSE to its visible windows, then
-//                                         waits up to 10 s for it to end
 #include <windows.h>
 // psapi.h and tlhelp32.h need windows.h first.
 #include <psapi.h>
@@ -50,29 +42,6 @@ std::vector<DWORD> ProcessesNamed(const std::string& exe) {
     return found;
 }
 
-// Prints "working_set_kib=N peak_kib=N" without a line end.
-bool PrintMemory(HANDLE process, DWORD id) {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof counters)) {
-        std::fprintf(stderr, "no memory counters for process %lu (error %lu)\n",
-                     static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
-        return false;
-    }
-    std::printf("working_set_kib=%llu peak_kib=%llu",
-                static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
-                static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024));
-    return true;
-}
-
-int Memory(DWORD id) {
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-    if (!process || !PrintMemory(process.get(), id)) return 1;
-    std::printf("\n");
-    return 0;
-}
-
 // The threads the system lists for the process, or -1 without a list.
 long ThreadsOf(DWORD id) {
     Snapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -85,6 +54,13 @@ long ThreadsOf(DWORD id) {
         if (entry.th32OwnerProcessID == id) ++count;
     }
     return count;
+}
+
+template <typename Function>
+Function Ntdll(const char* name) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)))
+                 : nullptr;
 }
 
 // The system handle table as NtQuerySystemInformation(SystemHandleInformation)
@@ -109,10 +85,7 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 // The values of the handles the system table lists for the process; false
 // without a table.
 bool HandlesInSystemTable(DWORD id, std::vector<USHORT>& values) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto query = ntdll ? reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
-                             GetProcAddress(ntdll, "NtQuerySystemInformation")))
-                       : nullptr;
+    const auto query = Ntdll<QuerySystemInformation>("NtQuerySystemInformation");
     if (!query) return false;
     std::vector<unsigned char> buffer(1 << 16);
     // The table grows while it is read; a few tries with a bigger buffer.
@@ -187,10 +160,7 @@ int HandleTypes(DWORD id) {
     std::vector<USHORT> values;
     Handle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
     if (!process || !HandlesInSystemTable(id, values)) return 1;
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto query = ntdll ? reinterpret_cast<QueryObject>(
-                             reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")))
-                       : nullptr;
+    const auto query = Ntdll<QueryObject>("NtQueryObject");
     std::map<std::string, int> counts;
     for (USHORT value : values) ++counts[KindOf(process.get(), value, query)];
     for (const auto& [type, count] : counts) std::printf("%s %d\n", type.c_str(), count);
@@ -199,7 +169,15 @@ int HandleTypes(DWORD id) {
 
 int Counts(DWORD id) {
     Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-    if (!process || !PrintMemory(process.get(), id)) return 1;
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!process || !GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
+        std::fprintf(stderr, "no memory counters for process %lu (error %lu)\n",
+                     static_cast<unsigned long>(id), static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
+    std::printf("working_set_kib=%llu peak_kib=%llu",
+                static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
+                static_cast<unsigned long long>(counters.PeakWorkingSetSize / 1024));
     // A count of 0 is no answer: every running process holds some handle.
     DWORD handles = 0;
     std::vector<USHORT> listed;
@@ -234,7 +212,7 @@ int Close(DWORD id) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s memory|counts|handle-types|close EXE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s counts|handle-types|close EXE\n", argv[0]);
         return 2;
     }
     const std::string command = argv[1];
@@ -243,7 +221,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%zu processes named %s\n", processes.size(), argv[2]);
         return 1;
     }
-    if (command == "memory") return Memory(processes.front());
     if (command == "counts") return Counts(processes.front());
     if (command == "handle-types") return HandleTypes(processes.front());
     if (command == "close") return Close(processes.front());
