@@ -76,29 +76,17 @@ def read_pe(objdump, exe):
 # --- the lists ------------------------------------------------------------------
 
 def read_names(path):
-    """{(dll or None, name): version}, {dll pattern: version}."""
+    """{(dll or None, name): version}, {dll pattern: version}; a name without
+    a version was there from Windows 2000 on."""
     names, dlls = {}, {}
     for line in pathlib.Path(path).read_text().splitlines():
-        words = line.split("#", 1)[0].split()
-        if not words:
-            continue
+        words = line.split("#", 1)[0].split() + ["5.0"]
         if words[0] == "DLL":
             dlls[words[1].lower()] = version(words[2])
-        elif "!" in words[0]:
-            dll, name = words[0].split("!", 1)
-            names[(dll.lower(), name)] = version(words[1])
-        else:
-            names[(None, words[0])] = version(words[1])
+        elif words[0] != "5.0":
+            dll, _, name = words[0].rpartition("!")
+            names[(dll.lower() or None, name)] = version(words[1])
     return names, dlls
-
-
-def read_msvcrt(path):
-    exports = {}
-    for line in pathlib.Path(path).read_text().splitlines():
-        words = line.split("#", 1)[0].split()
-        if words:
-            exports[words[0]] = version(words[1]) if len(words) > 1 else (5, 0)
-    return exports
 
 
 # --- the header probe --------------------------------------------------------------
@@ -209,7 +197,7 @@ def manifest_faults(text):
 def judge(exe, oldest, compiler, objdump, names_file, msvcrt_file, listing=False):
     fields, imports = read_pe(objdump, exe)
     names, dlls = read_names(names_file)
-    msvcrt = read_msvcrt(msvcrt_file)
+    msvcrt = {name: first for (_, name), first in read_names(msvcrt_file)[0].items()}
     faults = []
 
     if compiler is None:

@@ -64,12 +64,9 @@ seconds_of() { if [ "$1" = dns_parse_fuzz ]; then echo $((dns * unit)); else ech
 # One target: its run from a copy of the kept corpus, then the merge of kept
 # and grown inputs into a fresh folder that replaces the kept one.
 fuzz_one() {
-    local target=$1 seconds kept work findings log dict=()
+    local target=$1 seconds kept=$root/tests/fuzz/corpus/$1 work=$build/work/$1 dict=()
+    local findings=$build/findings/$1 log=$build/logs/$1.log
     seconds=$(seconds_of "$target")
-    kept=$root/tests/fuzz/corpus/$target
-    work=$build/work/$target
-    findings=$build/findings/$target
-    log=$build/logs/$target.log
     mkdir -p "$work" "$findings" "$kept"
     cp -r "$kept"/. "$work"/
     [ -f "tests/fuzz/$target.dict" ] && dict=(-dict="$root/tests/fuzz/$target.dict")
@@ -108,16 +105,15 @@ children=()
 # status line, and the status line of the kept corpus read back.
 stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -n1; }
 status_field() { grep -E "(INITED|DONE|pulse|NEW|REDUCE) .*cov:" "$2" | tail -n1 | sed -n "s/.* $1: \([0-9]*\).*/\1/p"; }
-failed=0
-printf '\n%-20s %6s %12s %8s %6s %7s %6s %7s %6s %9s  %s\n' target seconds executions exec/s \
-    cov ft "kept" "k.ft" files bytes findings
+failed=0 row='%-20s %6s %12s %8s %6s %7s %6s %7s %6s %9s  %s\n'
+printf "\n$row" target seconds executions exec/s cov ft kept k.ft files bytes findings
 for target in "${targets[@]}"; do
     log=$build/logs/$target.log
     kept=tests/fuzz/corpus/$target
     found=$(find "$build/findings/$target" -type f | wc -l)
     status=$(grep -E '^(run|merge)-status' "$log" || true)
-    if [ "$found" -gt 0 ] || [ -n "$status" ]; then failed=1; fi
-    printf '%-20s %6s %12s %8s %6s %7s %6s %7s %6s %9s  %s\n' "$target" "$(seconds_of "$target")" \
+    [ "$found" -eq 0 ] && [ -z "$status" ] || failed=1
+    printf "$row" "$target" "$(seconds_of "$target")" \
         "$(stat number_of_executed_units "$log")" "$(stat average_exec_per_sec "$log")" \
         "$(status_field cov "$log")" "$(status_field ft "$log")" \
         "$(status_field cov "$log.kept")" "$(status_field ft "$log.kept")" \

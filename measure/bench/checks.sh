@@ -40,7 +40,7 @@ close_program() {           # close_program PREFIX PROGRAM: its windows get WM_C
 }
 
 scenario_session() {
-    local started run program prefix ms warm memory status_file rss anonymous
+    local started run program prefix ms warm memory rss anonymous
     pristine=$LAB_RUN/prefix-pristine
     started=$(date +%s%N)
     WINEPREFIX=$pristine timeout 300 "$LAB_WINE" wineboot -i >/dev/null 2>&1
@@ -80,9 +80,8 @@ scenario_session() {
             # The welcome screen, once start-up has settled.
             sleep 1
             memory=$(probe_program "$warm" counts "$program")
-            status_file=/proc/$(cat "$LAB_RUN/shown.pid")/status
-            rss=$(awk '/^VmRSS:/ {print $2}' "$status_file" 2>/dev/null)
-            anonymous=$(awk '/^RssAnon:/ {print $2}' "$status_file" 2>/dev/null)
+            read -r rss anonymous < <(awk '/^VmRSS:/ {r = $2} /^RssAnon:/ {a = $2} END {print r, a}' \
+                "/proc/$(cat "$LAB_RUN/shown.pid")/status" 2>/dev/null)
             record "working-set-welcome-$program" "$(sed -n 's/.*working_set_kib=\([0-9]*\).*/\1/p' <<<"$memory")"
             record "rss-welcome-$program" "${rss:-}"
             record "rss-anonymous-welcome-$program" "${anonymous:-}"
