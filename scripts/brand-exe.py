@@ -36,17 +36,9 @@ def read_value(folder, key):
         return None
     with open(path, "rb") as f:
         value = f.read()
-    if key not in REG_KEYS:
-        if value.endswith(b"\r\n"):
-            value = value[:-2]
-        elif value.endswith(b"\n"):
-            value = value[:-1]
-    return value
-
-
-def build_block(values):
-    records = [marker(key) + values[key] for key in KEYS if key in values]
-    return b" ".join(records)
+    if key in REG_KEYS:
+        return value
+    return value[:-2] if value.endswith(b"\r\n") else value[:-1] if value.endswith(b"\n") else value
 
 
 def check(values, allow_incomplete):
@@ -66,11 +58,9 @@ def check(values, allow_incomplete):
 
 def strip_block(image):
     """The image without a block appended earlier: cut at the first marker."""
-    positions = [image.find(marker(key)) for key in KEYS]
-    positions = [p for p in positions if p >= 0]
-    if not positions:
+    cut = min((p for p in (image.find(marker(key)) for key in KEYS) if p >= 0), default=None)
+    if cut is None:
         return image
-    cut = min(positions)
     if cut > 0 and image[cut - 1:cut] == b" ":
         cut -= 1
     return image[:cut]
@@ -87,25 +77,20 @@ def main():
     parser.add_argument("--allow-incomplete", action="store_true")
     args = parser.parse_args()
 
-    values = {}
-    for key in KEYS:
-        value = read_value(args.block, key)
-        if value is not None:
-            values[key] = value
-    for item in args.set:
-        key, _, value = item.partition("=")
+    values = {key: read_value(args.block, key) for key in KEYS}
+    values = {key: value for key, value in values.items() if value is not None}
+    settings = [item.partition("=")[::2] for item in args.set]
+    for key in [key for key, _ in settings] + args.omit:
         if key not in KEYS:
             parser.error(f"unknown key {key}")
-        values[key] = value.encode("latin-1")
+    values.update((key, value.encode("latin-1")) for key, value in settings)
     for key in args.omit:
-        if key not in KEYS:
-            parser.error(f"unknown key {key}")
         values.pop(key, None)
 
     problems = check(values, args.allow_incomplete)
+    for problem in problems:
+        print(f"brand-exe: {problem}", file=sys.stderr)
     if problems:
-        for problem in problems:
-            print(f"brand-exe: {problem}", file=sys.stderr)
         return 1
 
     with open(args.exe, "rb") as f:
@@ -116,7 +101,7 @@ def main():
     output = args.output or args.exe
     tmp = output + ".tmp"
     with open(tmp, "wb") as f:
-        f.write(image + build_block(values))
+        f.write(image + b" ".join(marker(key) + values[key] for key in KEYS if key in values))
     os.replace(tmp, output)
     return 0
 
