@@ -1,20 +1,13 @@
 #!/usr/bin/env bash
 # The shipped 32-bit PloverTool.exe under 32-bit Wine: the fault matrix's
-# start-up scenario (tests/lab/scenarios/start-and-close.sh) on the i686
-# build, in a lab of its own: its window shows, it logs its branding lines,
-# and its close box ends it. Where the kernel runs 32-bit programs, the test
-# command's i686 tier runs it. Where it does not, 32-bit Wine runs through
-# qemu-i386-static registered with binfmt_misc: many times slower (the lab's
-# waits are stretched to match), and therefore outside the test command.
-# Where 32-bit Wine cannot be installed at all, it says why and exits with
-# status 77 (skipped). Run as root:
+# start-and-close scenario on the i686 build, in a lab of its own. Where the
+# kernel runs 32-bit programs, the test command's i686 tier runs it; where it
+# does not, 32-bit Wine runs through qemu-i386-static registered with
+# binfmt_misc, many times slower (the lab's waits stretched to match), so
+# outside the test command. Without 32-bit Wine it exits 77 (skipped).
 #
 #   scripts/smoke-i686.sh [--qemu] [OUTPUT_DIR]   (default build/smoke-i686)
 #     --qemu   go through qemu even where the kernel runs 32-bit programs
-#              itself, as a machine without 32-bit support would
-#
-# The binfmt entry and mount it adds are removed however it ends; the
-# results are in OUTPUT_DIR/start-and-close.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 force_qemu=0
