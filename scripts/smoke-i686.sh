@@ -11,7 +11,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 force_qemu=0
-[ "${1:-}" = --qemu ] && { force_qemu=1; shift; }
+case "${1:-}" in
+    --qemu) force_qemu=1; shift ;;
+    -h|--help) sed -n '9,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -*) echo "smoke-i686: unknown option $1 (--help)" >&2; exit 2 ;;
+esac
 out=$(realpath -m "${1:-build/smoke-i686}")
 qemu=/usr/bin/qemu-i386-static binfmt=/proc/sys/fs/binfmt_misc entry=plover-i386
 [ "$(id -u)" -eq 0 ] || { echo "smoke-i686: run as root (binfmt_misc and network namespaces)" >&2; exit 1; }
