@@ -79,15 +79,8 @@ click() {                   # click X Y in the wizard's client area
     xdotool mousemove 790 590
 }
 close_box() { click 430 -11; }  # the caption's close box, as a user closes a window
-window_by_name() {          # window_by_name TITLE [SECONDS]: a visible top-level window
-    local _ id
-    for _ in $(seq $((${2:-10} * 10))); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+named_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
+window_by_name() { bounded "${2:-10}" named_window "$1"; }  # TITLE [SECONDS]
 
 shots=() shot_number=0
 shot() {

@@ -37,6 +37,7 @@ close_after_panel() {
 }
 
 # --- judges of every run ----------------------------------------------------------------
+expect_tidy_end() { expect_one_run_at_a_time; expect_tidy_temp_folder; }
 expect_one_run_at_a_time() {    # every start of a run follows the end of the one before
     local order
     order=$(log_text | awk '/^start plover tool/ {printf "S"} /^Exiting thread/ {printf "E"}')
@@ -70,12 +71,45 @@ hijacked_hosts() {              # the user's hosts file with the probe hosts sen
     printf '%s\r\n' "$1      $LAB_VENDOR_HOST" "$1      $LAB_SEARCH_HOST"
 }
 
+# --- a DHCP switch that did not help is put back ---------------------------------------------
+network_gateway_outside() {     # network_gateway_outside [onlink]: the computer's gateway 10.76.0.1
+    lab_link                    # outside its subnet, its route as given or none
+    lab_address "$LAB_PC_ADDRESS/$LAB_PREFIX_LENGTH" ${1:+10.76.0.1 "$1"}
+    lab_internet up
+    lab_services
+}
+network_gateway_gone() {        # the router's address removed: nothing answers ARP, echo or TCP
+    network_standard
+    ip -n "$LAB_NET" addr flush dev lan1
+}
+expect_interface_key_kept() {   # every value as seeded, byte for byte
+    cmp -s "$out/interface-key-before.reg" "$out/state/interface-key.reg"
+    check state.interface-key-kept $? "changed: $(diff <(iconv -f UTF-16 "$out/interface-key-before.reg") \
+        <(iconv -f UTF-16 "$out/state/interface-key.reg") | grep '^[<>]' | tr -d '\r' | tr '\n' ' ')"
+}
+expect_switch_put_back() {
+    local key
+    key=$(adapter_key)
+    expect_lines switch-put-back "enabledhcp gateway found" "put back interface settings ${key##*\\}" \
+        "Exiting thread"
+    expect_interface_key_kept
+}
+expect_subnet_repair_failed() { # a gateway outside the subnet, still so after the switch
+    expect_lines subnet-repair "checking local connection step check subnet" \
+        "Default gateway exists and is on the same subnet as IP address - fail" \
+        "adapters count:" "enabledhcp gateway found" \
+        "checking local connection step - fail Default gateway is not on the same subnet as IP address"
+    expect_no_line gateway-not-pinged "ping gateway:"
+    expect_switch_put_back
+    expect_tidy_end
+}
+
 # --- the address and restart repairs (self-assigned address, damaged Winsock) -------------
 network_self_assigned() {       # no DHCP answer: only a self-assigned address, no route
     lab_link
     lab_address 169.254.7.7/16
 }
-probe_self_assigned() { probe no-default-route test -z "$(ip -n "$LAB_PC" route show default)"; }
+probe_no_default_route() { probe no-default-route test -z "$(ip -n "$LAB_PC" route show default)"; }
 seed_apipa_machine() {
     seed_dhcp_adapter 169.254.7.7 255.255.0.0 "" "$LAB_ADAPTER_DNS"
     seed_proxy 0
@@ -143,8 +177,7 @@ expect_reseller_dns_repair() {
     local backup
     backup=$(etc_file Hosts_OLD.txt) && cmp -s "$backup" <(prefix_user_hosts)
     check state.user-hosts-kept $? "Hosts_OLD.txt is not the user's hosts file"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }
 
 # --- a log the program cannot follow: held, on a full disk, unwritable -----------------------

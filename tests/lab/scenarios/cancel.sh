@@ -35,6 +35,5 @@ scenario_judge() {
         "run stopped asked during stage 2" "Exiting thread" "start plover tool" \
         "step browsing net pass show final panel" "Exiting thread"
     expect_count one-success "step browsing net pass show final panel" 1
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }
