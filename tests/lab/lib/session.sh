@@ -18,12 +18,9 @@ source "$session_lib/steps.sh"
 SCENARIOS=$lab_root/tests/lab/scenarios
 
 check() {                   # check NAME STATUS MESSAGE: one row of OUT/checks.tsv
-    if [ "$2" -eq 0 ]; then
-        printf '%s\tok\t\n' "$1" >>"$out/checks.tsv"
-    else
-        printf '%s\tfail\t%s\n' "$1" "$3" >>"$out/checks.tsv"
-        echo "  FAIL  $1: $3"
-    fi
+    [ "$2" -eq 0 ] && { printf '%s\tok\t\n' "$1" >>"$out/checks.tsv"; return; }
+    printf '%s\tfail\t%s\n' "$1" "$3" >>"$out/checks.tsv"
+    echo "  FAIL  $1: $3"
 }
 say() { printf '  [%s %4ss] %s\n' "$name" "$(($(date +%s) - LAB_T0))" "$*"; }
 
@@ -88,9 +85,7 @@ judged_session() {
     scenario_seed
     seed_registry
     check registry.seeded $? "the seed registry was not imported"
-    # The adapter's settings as the user left them, for the judges that
-    # want them back.
-    reg_export "$(adapter_key)" "$out/interface-key-before.reg"
+    reg_export "$(adapter_key)" "$out/interface-key-before.reg"    # as the user left it
     scenario_drive
     [ -f "$out/panel" ] || echo none >"$out/panel"
     collect_state
@@ -156,16 +151,6 @@ seed_dhcp_adapter() {       # seed_dhcp_adapter ADDRESS MASK GATEWAY DNS
     reg_value DhcpNameServer "\"$4\""
     reg_value DhcpDomain '"lab"'
 }
-seed_static_adapter() {     # seed_static_adapter ADDRESS MASK GATEWAY DNS: typed in by the user
-    reg_key "$(adapter_key)"
-    reg_value EnableDHCP dword:00000000
-    reg_value IPAddress "$(multi "$1")"
-    reg_value SubnetMask "$(multi "$2")"
-    reg_value DefaultGateway "$(multi "$3")"
-    reg_value DefaultGatewayMetric "$(multi 0)"
-    reg_value NameServer "\"$4\""
-    reg_value Domain '""'
-}
 seed_proxy() {              # seed_proxy 0|1
     reg_key "$settings_key"
     reg_value ProxyEnable "dword:0000000$1"
@@ -175,8 +160,15 @@ seed_lab_machine() {
     seed_dhcp_adapter "$LAB_PC_ADDRESS" "$LAB_MASK" "$LAB_GATEWAY" "$LAB_ADAPTER_DNS"
     seed_proxy 0
 }
-seed_static_machine() {     # seed_static_machine [GATEWAY]: the user's own settings, the proxy off
-    seed_static_adapter "$LAB_PC_ADDRESS" "$LAB_MASK" "${1:-$LAB_GATEWAY}" "$LAB_ADAPTER_DNS"
+seed_static_machine() {     # seed_static_machine [GATEWAY]: settings typed in by the user, the proxy off
+    reg_key "$(adapter_key)"
+    reg_value EnableDHCP dword:00000000
+    reg_value IPAddress "$(multi "$LAB_PC_ADDRESS")"
+    reg_value SubnetMask "$(multi "$LAB_MASK")"
+    reg_value DefaultGateway "$(multi "${1:-$LAB_GATEWAY}")"
+    reg_value DefaultGatewayMetric "$(multi 0)"
+    reg_value NameServer "\"$LAB_ADAPTER_DNS\""
+    reg_value Domain '""'
     seed_proxy 0
 }
 seed_registry() {
@@ -203,24 +195,19 @@ run_position() {            # the latest run's stage, and whether a repair is un
 # Says the stage on every change and every 20 s; shoots each repair notice.
 followed=
 follow_run() {
-    local begin last_say stage repair position
-    begin=$(date +%s) last_say=$(date +%s)
+    local begin last_say stage repair position where
+    begin=$(date +%s) last_say=$begin
     while [ $(($(date +%s) - begin)) -lt $(($1 * LAB_SLOW)) ]; do
         read -r stage repair < <(run_position)
         position="$(count_lines 'start plover tool') $stage $repair"
+        where="stage $stage ${stage_names[$stage]:-}$([ "$repair" = 1 ] && echo ': repair under way')"
+        [ "$stage" = 6 ] && where="failure panel"
         if [ "$position" != "$followed" ]; then
-            if [ "$stage" -ge 1 ] && [ "$stage" -le 5 ] && [ "$repair" = 1 ]; then
-                say "stage $stage ${stage_names[$stage]}: repair under way"
-                sleep 1
-                shot "stage$stage-repair-notice"
-            elif [ "$stage" -ge 1 ] && [ "$stage" -le 5 ]; then
-                say "stage $stage ${stage_names[$stage]}"
-            elif [ "$stage" = 6 ]; then
-                say "failure panel"
-            fi
+            [ "$stage" != 0 ] && say "$where"
+            [[ $repair = 1 && $stage =~ ^[1-5]$ ]] && { sleep 1; shot "stage$stage-repair-notice"; }
             followed=$position last_say=$(date +%s)
         elif [ $(($(date +%s) - last_say)) -ge 20 ]; then
-            say "stage $stage ${stage_names[$stage]:-}$([ "$repair" = 1 ] && echo ': repair under way') ..."
+            say "$where ..."
             last_say=$(date +%s)
         fi
         at_least 'Exiting thread' "$2" && return 0

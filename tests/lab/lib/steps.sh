@@ -10,16 +10,18 @@ open_wizard() {             # from its own folder, as a user starts it
     check window.shown $? "no wizard window"
     settle
 }
-welcome_screen() { shot welcome; }
+start_run() {               # the wizard opened, its welcome screen, Run Test pressed
+    open_wizard
+    shot welcome
+    press_run_test
+}
 press_run_test() {
     click "${RUN_WELCOME[@]}"
     sleep 0.4
     shot stage-list
 }
 run_once() {                # run_once LIMIT: Run Test, the run to its end, the final screen
-    open_wizard
-    welcome_screen
-    press_run_test
+    start_run
     follow_run "$1" 1
     check run.ended $? "no 'Exiting thread' within $1 s"
     final_screen final
@@ -72,26 +74,13 @@ hijacked_hosts() {              # the user's hosts file with the probe hosts sen
 }
 
 # --- a DHCP switch that did not help is put back ---------------------------------------------
-network_gateway_outside() {     # network_gateway_outside [onlink]: the computer's gateway 10.76.0.1
-    lab_link                    # outside its subnet, its route as given or none
-    lab_address "$LAB_PC_ADDRESS/$LAB_PREFIX_LENGTH" ${1:+10.76.0.1 "$1"}
-    lab_internet up
-    lab_services
-}
-network_gateway_gone() {        # the router's address removed: nothing answers ARP, echo or TCP
-    network_standard
-    ip -n "$LAB_NET" addr flush dev lan1
-}
 expect_interface_key_kept() {   # every value as seeded, byte for byte
     cmp -s "$out/interface-key-before.reg" "$out/state/interface-key.reg"
     check state.interface-key-kept $? "changed: $(diff <(iconv -f UTF-16 "$out/interface-key-before.reg") \
         <(iconv -f UTF-16 "$out/state/interface-key.reg") | grep '^[<>]' | tr -d '\r' | tr '\n' ' ')"
 }
-expect_switch_put_back() {
-    local key
-    key=$(adapter_key)
-    expect_lines switch-put-back "enabledhcp gateway found" "put back interface settings ${key##*\\}" \
-        "Exiting thread"
+expect_switch_put_back() {      # the adapter named in the log, its key as seeded
+    expect_lines switch-put-back "put back interface settings $(adapter_key | sed 's/.*\\//')" "Exiting thread"
     expect_interface_key_kept
 }
 expect_subnet_repair_failed() { # a gateway outside the subnet, still so after the switch
@@ -124,9 +113,7 @@ expect_address_repairs() {
         "no valid ip address found -after repair1" "OS is suitable for repair2"
 }
 up_to_restart_question() {
-    open_wizard
-    welcome_screen
-    press_run_test
+    start_run
     follow_run 300 1
     [ $? -eq 2 ]
     check run.restart-question $? "no restart question"
@@ -182,7 +169,6 @@ expect_reseller_dns_repair() {
 
 # --- a log the program cannot follow: held, on a full disk, unwritable -----------------------
 # The run is watched on the screen, and its log judged afterwards.
-windows_log_path() { printf 'C:\\users\\%s\\Temp\\PloverToollog' "$(basename "$(dirname "$temp")")"; }
 run_to_panel_on_screen() {      # run_to_panel_on_screen PANEL LIMIT
     wait_panel "$1" "$2"
     check run.panel-on-screen $? "the screen did not show the $1 panel within $2 s"

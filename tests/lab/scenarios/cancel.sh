@@ -11,9 +11,7 @@ run_test_started() {            # Run Test pressed; a second run has begun
     at_least "start plover tool" 2
 }
 scenario_drive() {
-    open_wizard
-    welcome_screen
-    press_run_test
+    start_run
     wait_line "start checking local connection step" 60
     check cancel.stage-two-reached $? "stage 2 never began"
     click "${CONTACT_CANCEL[@]}"

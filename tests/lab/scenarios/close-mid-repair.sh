@@ -6,12 +6,11 @@ fault="the router is gone; the user closes the window just after the DHCP switch
 repairs="firewall step, switched to DHCP" panel= expect="the switch put back and the program ended within 30 s"
 ci=yes limit=300
 
-scenario_network() { network_gateway_gone; }
+scenario_network() { network_standard; ip -n "$LAB_NET" addr flush dev lan1; }
 scenario_probe() { probe gateway-gone fails lab_reaches "$LAB_GATEWAY"; }
 scenario_seed() { seed_static_machine; }
 scenario_drive() {
-    open_wizard
-    press_run_test
+    start_run
     wait_line "enabledhcp gateway found" 240
     check close-mid-repair.switched $? "no DHCP switch within 240 s"
     close_box

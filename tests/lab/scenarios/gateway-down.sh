@@ -6,7 +6,7 @@ repairs="firewall step, switched to DHCP, gateway from the registry pinged" pane
 expect="the DHCP switch put back"
 ci=yes limit=420
 
-scenario_network() { network_gateway_gone; }
+scenario_network() { network_standard; ip -n "$LAB_NET" addr flush dev lan1; }
 scenario_probe() {
     probe gateway-gone fails lab_reaches "$LAB_GATEWAY"
     probe gateway-silent-over-tcp fails lab_accepts "$LAB_GATEWAY" 53

@@ -6,7 +6,12 @@ fault="static settings: 10.77.0.2/24 with the gateway 10.76.0.1, no default rout
 repairs="switched to DHCP" panel=nointernet expect="the DHCP switch put back"
 ci=yes limit=300
 
-scenario_network() { network_gateway_outside; }
+scenario_network() {
+    lab_link
+    lab_address "$LAB_PC_ADDRESS/$LAB_PREFIX_LENGTH"
+    lab_internet up
+    lab_services
+}
 scenario_probe() { probe_no_default_route; }
 scenario_seed() { seed_static_machine 10.76.0.1; }
 scenario_judge() { expect_subnet_repair_failed; }
