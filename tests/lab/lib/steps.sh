@@ -46,8 +46,9 @@ expect_one_run_at_a_time() {    # every start of a run follows the end of the on
     [[ $order =~ ^(SE)+$ ]]
     check log.one-run-at-a-time $? "run starts and ends in the order '$order'"
 }
-expect_tidy_temp_folder() {     # the close leaves no settings snapshot, no registry export
-    ! temp_has 'Ploverregkey.*' && ! temp_has 'winsok2\.reg' && ! temp_has 'winsok\.reg'
+expect_tidy_temp_folder() {     # [kept]: the close leaves no registry export, the settings snapshot only if kept
+    ! temp_has 'winsok2\.reg' && ! temp_has 'winsok\.reg' &&
+        if [ "${1:-}" = kept ]; then temp_has 'Ploverregkey.*'; else ! temp_has 'Ploverregkey.*'; fi
     check state.temp-folder-tidy $? "left in Temp: $(tr '\n' ' ' <"$out/state/temp-folder.txt")"
 }
 expect_user_hosts_untouched() {
@@ -57,8 +58,8 @@ expect_user_hosts_untouched() {
 }
 expect_hosts_replaced() {       # the program's own hosts file: 21 bytes
     local hosts
-    hosts=$(etc_file hosts) && cmp -s "$hosts" <(printf '\r\n127.0.0.1 localhost')
-    check state.hosts-replaced $? "the hosts file is not the 21-byte replacement"
+    hosts=$(etc_file hosts) && cmp -s "$hosts" <(printf '\r\n127.0.0.1 localhost') && ! etc_file Hosts.new
+    check state.hosts-replaced $? "the hosts file is not the 21-byte replacement, or Hosts.new is left"
 }
 expect_no_resume_arrangements() {
     grep -qx absent "$out/state/resume-marker.txt" && [ ! -s "$out/state/scheduled-tasks.txt" ]
@@ -153,7 +154,7 @@ expect_reseller_dns_repair() {
         "check name resolution step - fail try to repair" "replace host file" \
         "check name resolution-fail write dns from provider" "writed dhcp dns" \
         "dnsquery DNSserver:  $LAB_RESELLER_DNS" "check name resolution step repaired" \
-        "step browsing net pass show final panel" "Exiting thread"
+        "step browsing net pass show final panel" "Exiting thread" "settings snapshot kept C:\\users\\"
     expect_value reseller-name-servers interface-key.txt NameServer "$LAB_RESELLER_DNS,$LAB_SECOND_RESELLER_DNS"
     expect_value reseller-dhcp-name-servers interface-key.txt DhcpNameServer \
         "$LAB_RESELLER_DNS,$LAB_SECOND_RESELLER_DNS"
@@ -164,7 +165,9 @@ expect_reseller_dns_repair() {
     local backup
     backup=$(etc_file Hosts_OLD.txt) && cmp -s "$backup" <(prefix_user_hosts)
     check state.user-hosts-kept $? "Hosts_OLD.txt is not the user's hosts file"
-    expect_tidy_end
+    # The user's own DNS servers are now only in the settings snapshot.
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder kept
 }
 
 # --- a log the program cannot follow: held, on a full disk, unwritable -----------------------

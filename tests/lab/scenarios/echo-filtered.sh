@@ -4,7 +4,7 @@
 title="Echo filtered"
 fault="no echo request is answered anywhere; TCP works (a DNS server on $LAB_ISP_PROBE)"
 repairs="no repair" panel=success expect="gateway and ISP pass over TCP; the settings untouched"
-ci=yes limit=240
+ci=yes limit=210
 
 scenario_network() {
     network_standard

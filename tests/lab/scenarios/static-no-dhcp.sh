@@ -4,7 +4,7 @@
 title="Static settings, no DHCP server"
 fault="static settings: 10.77.0.2/24 with the gateway 10.76.0.1, no default route, no DHCP server"
 repairs="switched to DHCP" panel=nointernet expect="the DHCP switch put back"
-ci=yes limit=300
+ci=yes limit=360
 
 scenario_network() {
     lab_link
