@@ -17,15 +17,14 @@ CLIENT_WIDTH=440 CLIENT_HEIGHT=480
 
 screen_pid=
 screen_start() {
-    local fdfile _
+    local fdfile
     fdfile=$(mktemp)
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     screen_pid=$!
-    for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+    bounded 5 test -s "$fdfile"
     export DISPLAY=:$(tr -dc 0-9 <"$fdfile")
     rm -f "$fdfile"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
+    bounded 5 eval 'xdpyinfo >/dev/null 2>&1'
 }
 screen_stop() {
     [ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null
@@ -79,15 +78,8 @@ click() {                   # click X Y in the wizard's client area
     xdotool mousemove 790 590
 }
 close_box() { click 430 -11; }  # the caption's close box, as a user closes a window
-window_by_name() {          # window_by_name TITLE [SECONDS]: a visible top-level window
-    local _ id
-    for _ in $(seq $((${2:-10} * 10))); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+named_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
+window_by_name() { bounded "${2:-10}" named_window "$1"; }  # TITLE [SECONDS]
 
 shots=() shot_number=0
 shot() {

@@ -16,7 +16,7 @@
 #                                  the fault matrix's computer and network
 #   lab_peer, lab_dns, lab_web, lab_services, lab_wait    servers in the lab
 #   network_standard               the healthy network of the fault matrix
-#   lab_reaches, lab_resolves, lab_serves    probes seen from the computer
+#   lab_reaches, lab_accepts, lab_resolves, lab_serves    probes seen from the computer
 #   lab_down [OUT]                 every process of the lab ends, the lab goes
 #   lab_leftovers                  removes the labs whose owner is gone
 lab_lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -141,6 +141,7 @@ network_standard() {        # network_standard [--no-adapter-dns]
 
 # --- probes: the lab is what the scenario needs, seen from the computer -------------
 lab_reaches() { ip netns exec "$LAB_PC" ping -n -q -c1 -W1 "$1" >/dev/null 2>&1; }
+lab_accepts() { ip netns exec "$LAB_PC" timeout 3 bash -c ">/dev/tcp/$1/$2" 2>/dev/null; }    # ADDRESS PORT
 lab_resolves() {            # lab_resolves SERVER NAME ADDRESS
     ip netns exec "$LAB_PC" timeout 5 /usr/bin/python3 - "$@" <<'PY' >/dev/null 2>&1
 import socket, struct, sys

@@ -18,12 +18,9 @@ source "$session_lib/steps.sh"
 SCENARIOS=$lab_root/tests/lab/scenarios
 
 check() {                   # check NAME STATUS MESSAGE: one row of OUT/checks.tsv
-    if [ "$2" -eq 0 ]; then
-        printf '%s\tok\t\n' "$1" >>"$out/checks.tsv"
-    else
-        printf '%s\tfail\t%s\n' "$1" "$3" >>"$out/checks.tsv"
-        echo "  FAIL  $1: $3"
-    fi
+    [ "$2" -eq 0 ] && { printf '%s\tok\t\n' "$1" >>"$out/checks.tsv"; return; }
+    printf '%s\tfail\t%s\n' "$1" "$3" >>"$out/checks.tsv"
+    echo "  FAIL  $1: $3"
 }
 say() { printf '  [%s %4ss] %s\n' "$name" "$(($(date +%s) - LAB_T0))" "$*"; }
 
@@ -88,6 +85,7 @@ judged_session() {
     scenario_seed
     seed_registry
     check registry.seeded $? "the seed registry was not imported"
+    reg_export "$(adapter_key)" "$out/interface-key-before.reg"    # as the user left it
     scenario_drive
     [ -f "$out/panel" ] || echo none >"$out/panel"
     collect_state
@@ -153,16 +151,6 @@ seed_dhcp_adapter() {       # seed_dhcp_adapter ADDRESS MASK GATEWAY DNS
     reg_value DhcpNameServer "\"$4\""
     reg_value DhcpDomain '"lab"'
 }
-seed_static_adapter() {     # seed_static_adapter ADDRESS MASK GATEWAY DNS: typed in by the user
-    reg_key "$(adapter_key)"
-    reg_value EnableDHCP dword:00000000
-    reg_value IPAddress "$(multi "$1")"
-    reg_value SubnetMask "$(multi "$2")"
-    reg_value DefaultGateway "$(multi "$3")"
-    reg_value DefaultGatewayMetric "$(multi 0)"
-    reg_value NameServer "\"$4\""
-    reg_value Domain '""'
-}
 seed_proxy() {              # seed_proxy 0|1
     reg_key "$settings_key"
     reg_value ProxyEnable "dword:0000000$1"
@@ -170,6 +158,17 @@ seed_proxy() {              # seed_proxy 0|1
 }
 seed_lab_machine() {
     seed_dhcp_adapter "$LAB_PC_ADDRESS" "$LAB_MASK" "$LAB_GATEWAY" "$LAB_ADAPTER_DNS"
+    seed_proxy 0
+}
+seed_static_machine() {     # seed_static_machine [GATEWAY]: settings typed in by the user, the proxy off
+    reg_key "$(adapter_key)"
+    reg_value EnableDHCP dword:00000000
+    reg_value IPAddress "$(multi "$LAB_PC_ADDRESS")"
+    reg_value SubnetMask "$(multi "$LAB_MASK")"
+    reg_value DefaultGateway "$(multi "${1:-$LAB_GATEWAY}")"
+    reg_value DefaultGatewayMetric "$(multi 0)"
+    reg_value NameServer "\"$LAB_ADAPTER_DNS\""
+    reg_value Domain '""'
     seed_proxy 0
 }
 seed_registry() {
@@ -190,35 +189,29 @@ run_position() {            # the latest run's stage, and whether a repair is un
          /try to repair|start repair2|ping gatewaw fail|same subnet as IP address - fail/ {repair = 1}
          END {print stage + 0, repair + 0}' "$log" 2>/dev/null || echo "0 0"
 }
-restart_question() { xdotool search --onlyvisible --name '^Warning$' 2>/dev/null | head -1; }
 
 # follow_run LIMIT EXITS: until the log holds EXITS "Exiting thread" lines
 # (0), the restart question is up (2) or LIMIT seconds have passed (1).
 # Says the stage on every change and every 20 s; shoots each repair notice.
 followed=
 follow_run() {
-    local begin last_say stage repair position
-    begin=$(date +%s) last_say=$(date +%s)
+    local begin last_say stage repair position where
+    begin=$(date +%s) last_say=$begin
     while [ $(($(date +%s) - begin)) -lt $(($1 * LAB_SLOW)) ]; do
         read -r stage repair < <(run_position)
         position="$(count_lines 'start plover tool') $stage $repair"
+        where="stage $stage ${stage_names[$stage]:-}$([ "$repair" = 1 ] && echo ': repair under way')"
+        [ "$stage" = 6 ] && where="failure panel"
         if [ "$position" != "$followed" ]; then
-            if [ "$stage" -ge 1 ] && [ "$stage" -le 5 ] && [ "$repair" = 1 ]; then
-                say "stage $stage ${stage_names[$stage]}: repair under way"
-                sleep 1
-                shot "stage$stage-repair-notice"
-            elif [ "$stage" -ge 1 ] && [ "$stage" -le 5 ]; then
-                say "stage $stage ${stage_names[$stage]}"
-            elif [ "$stage" = 6 ]; then
-                say "failure panel"
-            fi
+            [ "$stage" != 0 ] && say "$where"
+            [[ $repair = 1 && $stage =~ ^[1-5]$ ]] && { sleep 1; shot "stage$stage-repair-notice"; }
             followed=$position last_say=$(date +%s)
         elif [ $(($(date +%s) - last_say)) -ge 20 ]; then
-            say "stage $stage ${stage_names[$stage]:-}$([ "$repair" = 1 ] && echo ': repair under way') ..."
+            say "$where ..."
             last_say=$(date +%s)
         fi
         at_least 'Exiting thread' "$2" && return 0
-        [ -n "$(restart_question)" ] && return 2
+        named_window Warning >/dev/null && return 2
         sleep 0.5
     done
     return 1
@@ -308,17 +301,23 @@ reg_query() {               # reg_query KEY FILE: the key's values, or "absent"
     else echo absent >"$2"; fi
     rm -f "$2.raw"
 }
+reg_export() {              # reg_export KEY FILE: every byte of the key's values
+    rm -f "$lab_folder/export.reg"
+    [ -n "$1" ] && timeout 30 "$LAB_WINE" reg export "$1" 'C:\lab\export.reg' /y >/dev/null 2>&1 &&
+        mv "$lab_folder/export.reg" "$2"
+}
 collect_state() {
     local state=$out/state file
     rm -rf "$state"
     mkdir -p "$state"
     [ -n "$(adapter_key)" ] && reg_query "$(adapter_key)" "$state/interface-key.txt"
+    reg_export "$(adapter_key)" "$state/interface-key.reg"
     reg_query "$settings_key" "$state/internet-settings.txt"
     reg_query 'HKEY_LOCAL_MACHINE\Software\PloverTool' "$state/resume-marker.txt"
     reg_query 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run' "$state/run-key.txt"
     for file in "$etc_folder"/*; do [ -f "$file" ] && cp "$file" "$state/etc-$(basename "$file")"; done
     (cd "$temp" && find . -maxdepth 1 -type f -printf '%f %s\n' | sort) >"$state/temp-folder.txt"
-    tr -d '\r' <"$lab_folder/calls.txt" >"$state/commands.txt" 2>/dev/null || : >"$state/commands.txt"
+    cat "$lab_folder/calls.txt" 2>/dev/null | tr -d '\r' >"$state/commands.txt"
     (cd "$lab_folder/tasks" && for file in *; do
         [ -f "$file" ] && printf '%s: %s\n' "$file" "$(tr -d '\r' <"$file")"
     done) >"$state/scheduled-tasks.txt"
@@ -334,10 +333,6 @@ expect_value() {            # expect_value NAME FILE VALUE DATA
     data=$(value_of "$out/state/$2" "$3")
     [ "$data" = "$4" ]
     check "state.$1" $? "$3 is '$data', not '$4'"
-}
-expect_no_value() {         # expect_no_value NAME FILE VALUE
-    ! value_of "$out/state/$2" "$3" >/dev/null
-    check "state.$1" $? "$3 is still there"
 }
 temp_has() { grep -q "^$1 " "$out/state/temp-folder.txt"; }
 etc_file() {                # etc_file NAME: the state's copy of an etc file, any letter case

@@ -10,16 +10,18 @@ open_wizard() {             # from its own folder, as a user starts it
     check window.shown $? "no wizard window"
     settle
 }
-welcome_screen() { shot welcome; }
+start_run() {               # the wizard opened, its welcome screen, Run Test pressed
+    open_wizard
+    shot welcome
+    press_run_test
+}
 press_run_test() {
     click "${RUN_WELCOME[@]}"
     sleep 0.4
     shot stage-list
 }
 run_once() {                # run_once LIMIT: Run Test, the run to its end, the final screen
-    open_wizard
-    welcome_screen
-    press_run_test
+    start_run
     follow_run "$1" 1
     check run.ended $? "no 'Exiting thread' within $1 s"
     final_screen final
@@ -37,14 +39,16 @@ close_after_panel() {
 }
 
 # --- judges of every run ----------------------------------------------------------------
+expect_tidy_end() { expect_one_run_at_a_time; expect_tidy_temp_folder; }
 expect_one_run_at_a_time() {    # every start of a run follows the end of the one before
     local order
     order=$(log_text | awk '/^start plover tool/ {printf "S"} /^Exiting thread/ {printf "E"}')
     [[ $order =~ ^(SE)+$ ]]
     check log.one-run-at-a-time $? "run starts and ends in the order '$order'"
 }
-expect_tidy_temp_folder() {     # the close leaves no settings snapshot, no registry export
-    ! temp_has 'Ploverregkey.*' && ! temp_has 'winsok2\.reg' && ! temp_has 'winsok\.reg'
+expect_tidy_temp_folder() {     # [kept]: the close leaves no registry export, the settings snapshot only if kept
+    ! temp_has 'winsok2\.reg' && ! temp_has 'winsok\.reg' &&
+        if [ "${1:-}" = kept ]; then temp_has 'Ploverregkey.*'; else ! temp_has 'Ploverregkey.*'; fi
     check state.temp-folder-tidy $? "left in Temp: $(tr '\n' ' ' <"$out/state/temp-folder.txt")"
 }
 expect_user_hosts_untouched() {
@@ -54,8 +58,8 @@ expect_user_hosts_untouched() {
 }
 expect_hosts_replaced() {       # the program's own hosts file: 21 bytes
     local hosts
-    hosts=$(etc_file hosts) && cmp -s "$hosts" <(printf '\r\n127.0.0.1 localhost')
-    check state.hosts-replaced $? "the hosts file is not the 21-byte replacement"
+    hosts=$(etc_file hosts) && cmp -s "$hosts" <(printf '\r\n127.0.0.1 localhost') && ! etc_file Hosts.new
+    check state.hosts-replaced $? "the hosts file is not the 21-byte replacement, or Hosts.new is left"
 }
 expect_no_resume_arrangements() {
     grep -qx absent "$out/state/resume-marker.txt" && [ ! -s "$out/state/scheduled-tasks.txt" ]
@@ -70,12 +74,32 @@ hijacked_hosts() {              # the user's hosts file with the probe hosts sen
     printf '%s\r\n' "$1      $LAB_VENDOR_HOST" "$1      $LAB_SEARCH_HOST"
 }
 
+# --- a DHCP switch that did not help is put back ---------------------------------------------
+expect_interface_key_kept() {   # every value as seeded, byte for byte
+    cmp -s "$out/interface-key-before.reg" "$out/state/interface-key.reg"
+    check state.interface-key-kept $? "changed: $(diff <(iconv -f UTF-16 "$out/interface-key-before.reg") \
+        <(iconv -f UTF-16 "$out/state/interface-key.reg") | grep '^[<>]' | tr -d '\r' | tr '\n' ' ')"
+}
+expect_switch_put_back() {      # the adapter named in the log, its key as seeded
+    expect_lines switch-put-back "put back interface settings $(adapter_key | sed 's/.*\\//')" "Exiting thread"
+    expect_interface_key_kept
+}
+expect_subnet_repair_failed() { # a gateway outside the subnet, still so after the switch
+    expect_lines subnet-repair "checking local connection step check subnet" \
+        "Default gateway exists and is on the same subnet as IP address - fail" \
+        "adapters count:" "enabledhcp gateway found" \
+        "checking local connection step - fail Default gateway is not on the same subnet as IP address"
+    expect_no_line gateway-not-pinged "ping gateway:"
+    expect_switch_put_back
+    expect_tidy_end
+}
+
 # --- the address and restart repairs (self-assigned address, damaged Winsock) -------------
 network_self_assigned() {       # no DHCP answer: only a self-assigned address, no route
     lab_link
     lab_address 169.254.7.7/16
 }
-probe_self_assigned() { probe no-default-route test -z "$(ip -n "$LAB_PC" route show default)"; }
+probe_no_default_route() { probe no-default-route test -z "$(ip -n "$LAB_PC" route show default)"; }
 seed_apipa_machine() {
     seed_dhcp_adapter 169.254.7.7 255.255.0.0 "" "$LAB_ADAPTER_DNS"
     seed_proxy 0
@@ -90,9 +114,7 @@ expect_address_repairs() {
         "no valid ip address found -after repair1" "OS is suitable for repair2"
 }
 up_to_restart_question() {
-    open_wizard
-    welcome_screen
-    press_run_test
+    start_run
     follow_run 300 1
     [ $? -eq 2 ]
     check run.restart-question $? "no restart question"
@@ -132,7 +154,7 @@ expect_reseller_dns_repair() {
         "check name resolution step - fail try to repair" "replace host file" \
         "check name resolution-fail write dns from provider" "writed dhcp dns" \
         "dnsquery DNSserver:  $LAB_RESELLER_DNS" "check name resolution step repaired" \
-        "step browsing net pass show final panel" "Exiting thread"
+        "step browsing net pass show final panel" "Exiting thread" "settings snapshot kept C:\\users\\"
     expect_value reseller-name-servers interface-key.txt NameServer "$LAB_RESELLER_DNS,$LAB_SECOND_RESELLER_DNS"
     expect_value reseller-dhcp-name-servers interface-key.txt DhcpNameServer \
         "$LAB_RESELLER_DNS,$LAB_SECOND_RESELLER_DNS"
@@ -143,13 +165,13 @@ expect_reseller_dns_repair() {
     local backup
     backup=$(etc_file Hosts_OLD.txt) && cmp -s "$backup" <(prefix_user_hosts)
     check state.user-hosts-kept $? "Hosts_OLD.txt is not the user's hosts file"
+    # The user's own DNS servers are now only in the settings snapshot.
     expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_temp_folder kept
 }
 
 # --- a log the program cannot follow: held, on a full disk, unwritable -----------------------
 # The run is watched on the screen, and its log judged afterwards.
-windows_log_path() { printf 'C:\\users\\%s\\Temp\\PloverToollog' "$(basename "$(dirname "$temp")")"; }
 run_to_panel_on_screen() {      # run_to_panel_on_screen PANEL LIMIT
     wait_panel "$1" "$2"
     check run.panel-on-screen $? "the screen did not show the $1 panel within $2 s"

@@ -13,6 +13,5 @@ scenario_judge() {
         "=checking browser settings step - fail " "Exiting thread"
     grep -qx absent "$out/state/internet-settings.txt"
     check state.key-not-created $? "the Internet Settings key was created"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

@@ -43,7 +43,6 @@ scenario_judge() {
     expect_no_line no-repair "try to repair"
     expect_value adapter-dns-kept interface-key.txt DhcpNameServer "$LAB_ADAPTER_DNS"
     expect_user_hosts_untouched
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
     expect_question_seen "$LAB_SEARCH_HOST"
 }

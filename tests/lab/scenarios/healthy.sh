@@ -15,12 +15,8 @@ scenario_judge() {
     expect_no_line no-repair "try to repair"
     expect_count five-stage-marks "finish step completed: 5" 2
     expect_one_run_at_a_time
-    expect_value proxy-off internet-settings.txt ProxyEnable 0x0
-    expect_value adapter-dns-kept interface-key.txt DhcpNameServer "$LAB_ADAPTER_DNS"
-    expect_user_hosts_untouched
-    expect_tidy_temp_folder
-    expect_peer_saw vendor-page-fetched web "^$LAB_VENDOR_WEB / BrackenfieldReporting" \
-        "the vendor's web server saw no request"
+    expect_interface_key_kept
+    expect_healthy_end
     expect_peer_saw adapter-dns-asked adapter-dns "query\[A\] $LAB_SEARCH_HOST from $LAB_PC_ADDRESS" \
         "the adapter's DNS server saw no query"
 }

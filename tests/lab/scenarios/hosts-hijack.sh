@@ -36,6 +36,5 @@ scenario_judge() {
     check state.original-kept $? "Hosts_OLD.txt is not the file the user had before the first run"
     for file in "$out"/state/etc-*; do cmp -s "$file" <(hijacked_hosts 10.77.0.67) && kept=0; done
     check state.second-file-kept $kept "the file of the second run was not saved"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

@@ -7,6 +7,7 @@ repairs="no repair" panel=success expect="no lines while held, the lines after t
 ci=yes limit=240
 
 holder_pid=
+windows_log_path() { printf 'C:\\users\\%s\\Temp\\PloverToollog' "$(basename "$(dirname "$temp")")"; }
 hold_log() {
     "$LAB_WINE" 'C:\lab\holdfile.exe' "$(windows_log_path)" >/dev/null 2>&1 &
     holder_pid=$!
@@ -18,7 +19,7 @@ release_log() {
 }
 scenario_drive() {
     open_wizard
-    welcome_screen
+    shot welcome
     cp "$log" "$out/log-before-hold" 2>/dev/null
     hold_log
     check holder.holds-log $? "the second process did not get hold of the log"

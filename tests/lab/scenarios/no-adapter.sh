@@ -13,6 +13,5 @@ scenario_judge() {
         "=no network adapter found " "Exiting thread"
     expect_no_line no-ip-settings-check "IP settings check"
     expect_no_line no-snapshot "delete PloverRegKey... file"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

@@ -15,6 +15,5 @@ scenario_judge() {
         "step browsing net pass show final panel" "Exiting thread"
     expect_value proxy-off internet-settings.txt ProxyEnable 0x0
     expect_value proxy-server-kept internet-settings.txt ProxyServer "$LAB_PROXY"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

@@ -8,7 +8,7 @@ expect="the run starts by itself, marker and schedule removed, no second restart
 ci=no limit=600
 
 scenario_network() { network_self_assigned; }
-scenario_probe() { probe_self_assigned; }
+scenario_probe() { probe_no_default_route; }
 scenario_seed() { seed_corrupted_winsock; }
 # The lab's restart: every program ends with the Wine session, then the
 # log-on starts whatever the task scheduler holds: the program's path and
@@ -54,6 +54,5 @@ scenario_judge() {
     expect_no_resume_arrangements
     grep -q '^schtasks /delete /tn PloverTool /f' "$out/state/commands.txt"
     check state.schedule-removed $? "no schtasks /delete"
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

@@ -6,7 +6,7 @@ expect="the restart repair finds a healthy Winsock catalog"
 ci=no limit=300
 
 scenario_network() { network_self_assigned; }
-scenario_probe() { probe_self_assigned; }
+scenario_probe() { probe_no_default_route; }
 scenario_seed() { seed_apipa_machine; }
 scenario_judge() {
     expect_address_repairs
@@ -17,6 +17,5 @@ scenario_judge() {
     grep -qx "netsh show" "$out/state/commands.txt" && ! grep -q "^netsh int ip reset" "$out/state/commands.txt"
     check state.only-winsock-checked $? "commands: $(tr '\r\n' '  ' <"$out/state/commands.txt")"
     expect_no_resume_arrangements
-    expect_one_run_at_a_time
-    expect_tidy_temp_folder
+    expect_tidy_end
 }

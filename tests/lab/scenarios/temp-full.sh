@@ -13,13 +13,7 @@ scenario_seed() {
     cat /dev/zero >"$temp/filler" 2>/dev/null
     truncate -s "-$temp_room" "$temp/filler"
 }
-scenario_drive() {
-    open_wizard
-    welcome_screen
-    press_run_test
-    run_to_panel_on_screen success 150
-    close_after_panel
-}
+scenario_drive() { start_run; run_to_panel_on_screen success 150; close_after_panel; }
 scenario_judge() {
     expect_healthy_end
     [ "$(stat -c %s "$log" 2>/dev/null || echo 0)" -le "$temp_room" ]

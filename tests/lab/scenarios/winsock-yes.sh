@@ -6,7 +6,7 @@ panel=hidden expect="resume marker and log-on start written, restart issued"
 ci=yes limit=360
 
 scenario_network() { network_self_assigned; }
-scenario_probe() { probe_self_assigned; }
+scenario_probe() { probe_no_default_route; }
 scenario_seed() { seed_corrupted_winsock; }
 scenario_drive() { up_to_restart; }
 scenario_judge() {
