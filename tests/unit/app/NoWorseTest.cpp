@@ -11,6 +11,7 @@
 #include "app/ProgramStages.h"
 #include "tests/unit/app/FormFixture.h"
 #include "tests/unit/checks/NameResolutionMachine.h"
+#include "tests/unit/support/WinsockCommands.h"
 
 namespace plover {
 namespace {
@@ -230,15 +231,12 @@ TEST_F(StopPoints, InsideTheHostsRepairTheFileIsNeverLeftHalfDone) {
 // while the catalog is reset: nobody is asked to restart, and the program
 // is not started again at the next log-on.
 TEST_F(StopPoints, InsideTheWinsockResetNoRestartIsOffered) {
-    const std::string temp = machine.TempFolder();
     const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     machine.registry.CreateKey(HKLM, runKey);
     machine.adapters.SetTable(
         {Adapter("{A}", "Ethernet", true, "", {{"169.254.7.7", "255.255.0.0"}})});
-    machine.processes.Program("cmd.exe /cnetsh show > " + temp + "winsoktemp").output =
-        "error code 10107";
-    machine.processes.Program("cmd.exe /c netsh winsock reset catalog > " + temp + "winsockans.txt")
-        .effect = [this] { PressCancel(); };
+    machine.processes.Program(testing::CheckCommand).output = "error code 10107";
+    machine.processes.Program(testing::CatalogCommand).effect = [this] { PressCancel(); };
     const Lines log = RunToTheEnd();
     ExpectStoppedQuietly(log);
     EXPECT_EQ(log[log.size() - 2], "run stopped asked during ResetIpStack");

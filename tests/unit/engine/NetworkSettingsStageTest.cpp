@@ -3,6 +3,7 @@
 #include "engine/NetworkSettingsStage.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/engine/RecordingDisplay.h"
+#include "tests/unit/support/WinsockCommands.h"
 
 namespace plover {
 namespace {
@@ -12,15 +13,14 @@ using standin::Adapter;
 using standin::FakeWindows;
 using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
+using testing::CatalogCommand;
+using testing::CheckCommand;
+using testing::IpResetCommand;
+using testing::Temp;
 
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
-const std::string Temp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
 const std::string RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string KeyA = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}";
-const std::string CheckCommand = "cmd.exe /cnetsh show > " + Temp + "winsoktemp";
-const std::string IpResetCommand = "cmd.exe /c netsh int ip reset " + Temp + "resetlog.txt";
-const std::string CatalogCommand =
-    "cmd.exe /c netsh winsock reset catalog > " + Temp + "winsockans.txt";
 
 const AdapterEntry Working =
     Adapter("{A}", "Ethernet", true, "192.168.1.1", {{"192.168.1.10", "255.255.255.0"}});

@@ -3,6 +3,7 @@
 #include "engine/RestartRepair.h"
 #include "tests/standin/FakeWindows.h"
 #include "tests/unit/engine/RecordingDisplay.h"
+#include "tests/unit/support/WinsockCommands.h"
 
 namespace plover {
 namespace {
@@ -10,10 +11,11 @@ namespace {
 using enginetest::RecordingDisplay;
 using standin::FakeWindows;
 using Lines = std::vector<std::string>;
+using testing::CatalogCommand;
+using testing::CheckCommand;
+using testing::Temp;
 
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
-const std::string Temp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
-const std::string CheckCommand = "cmd.exe /cnetsh show > " + Temp + "winsoktemp";
 
 enum class Outcome { Unsuitable, Resumed, HealthyWinsock, Declined, Accepted };
 
@@ -111,8 +113,7 @@ TEST_P(StageTwoRestartRepair, EntriesPanelsAndStageNumber) {
                                    "user choose do not restart PC ", panel}));
             EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
         }
-        EXPECT_EQ(machine.processes.CommandLines().back(),
-                  "cmd.exe /c netsh winsock reset catalog > " + Temp + "winsockans.txt");
+        EXPECT_EQ(machine.processes.CommandLines().back(), CatalogCommand);
         // The reset imported the texts the window chose at start-up.
         EXPECT_EQ(machine.files.Content(Temp + "winsok2.reg"), "REGEDIT4 winsock2");
         EXPECT_EQ(machine.files.Content(Temp + "winsok.reg"), "REGEDIT4 winsock");

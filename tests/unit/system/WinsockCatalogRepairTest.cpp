@@ -3,6 +3,7 @@
 #include "system/CommandLineText.h"
 #include "system/WinsockCatalogRepair.h"
 #include "tests/standin/FakeWindows.h"
+#include "tests/unit/support/WinsockCommands.h"
 
 namespace plover {
 namespace {
@@ -10,14 +11,13 @@ namespace {
 using standin::FakeWindows;
 using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
+using testing::CatalogCommand;
+using testing::CheckCommand;
+using testing::IpResetCommand;
+using testing::Temp;
 
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
-const std::string Temp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
 const std::string LongTemp = "C:\\Documents and Settings\\user\\Local Settings\\Temp\\";
-const std::string CheckCommand = "cmd.exe /cnetsh show > " + Temp + "winsoktemp";
-const std::string IpResetCommand = "cmd.exe /c netsh int ip reset " + Temp + "resetlog.txt";
-const std::string CatalogCommand =
-    "cmd.exe /c netsh winsock reset catalog > " + Temp + "winsockans.txt";
 
 TEST(IsOsSuitableForRepair2, VistaAlwaysXpFromServicePack2) {
     FakeWindows machine;
