@@ -80,11 +80,15 @@ void RemoveResumeSchedule(const Platform& os) {
 }
 
 bool ClearResumeMarker(const Platform& os) {
-    if (!OpenRegistryKey(os, RegistryAccess::Read, RegistryRoot::LocalMachine, MarkerKeyPath,
-                         false)) {
-        return false;
-    }
-    const bool deleted = os.registry.DeleteKey(RegistryRoot::LocalMachine, MarkerKeyPath);
+    // The marker is the value: the key also holds the journal of changes,
+    // which is no sign of a restart.
+    auto marker = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
+                                  MarkerKeyPath, false);
+    if (!marker || !marker->ValueExists(MarkerValueName)) return false;
+    const bool deleted = marker->DeleteValue(MarkerValueName);
+    marker.reset();
+    // The key goes too when nothing else is in it (a key with a subkey stays).
+    os.registry.DeleteKey(RegistryRoot::LocalMachine, MarkerKeyPath);
     WriteLog(os, "delete Software\\PloverTool key", "");
     return deleted;
 }

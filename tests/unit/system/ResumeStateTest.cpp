@@ -93,6 +93,13 @@ TEST(ClearResumeMarker, AnswersWhetherTheMarkerWasThereAndRemovesIt) {
     EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
     EXPECT_EQ(machine.LogLines().back(), "delete Software\\PloverTool key ");
     EXPECT_FALSE(ClearResumeMarker(machine.Os()));
+
+    // The key that holds the journal of changes is no restart.
+    machine.registry.CreateKey(HKLM, "Software\\PloverTool\\Journal");
+    EXPECT_FALSE(ClearResumeMarker(machine.Os()));
+    ScheduleResume(machine.Os());
+    EXPECT_TRUE(ClearResumeMarker(machine.Os()));
+    EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool\\Journal"));
 }
 
 }  // namespace
