@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,7 +110,12 @@ std::vector<std::string> TNetworkSettings::LineUnderRepair() {
         const bool gatewayInKey =
             key && key->ValueExists(StaticGatewayValue) &&
             !RegReadMultiString(os_, RegistryRoot::LocalMachine, path, StaticGatewayValue).empty();
-        if (record.GatewayValid || record.DhcpEnabled || gatewayInKey) {
+        // Asking DHCP for its settings, gateway included, as the key says:
+        // the adapter list's own flag is not told the same way everywhere.
+        const auto dhcp = key ? key->ReadValue(EnableDhcpValue) : std::nullopt;
+        const bool dhcpInKey =
+            dhcp && dhcp->type == RegistryValueType::Dword && dhcp->data == DwordOne;
+        if (record.GatewayValid || dhcpInKey || gatewayInKey) {
             add(line, record.AdapterName);
         }
     }

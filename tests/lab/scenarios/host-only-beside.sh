@@ -11,11 +11,16 @@ HOST_ONLY_ADDRESS=192.168.56.1
 scenario_network() {
     network_standard
     ip -n "$LAB_NET" addr flush dev lan1
-    ip -n "$LAB_PC" link add hostonly0 type dummy
+    # A link of its own with no router on it, as a host-only adapter has.
+    ip -n "$LAB_PC" link add hostonly0 type veth peer name hostonly1 netns "$LAB_NET"
     ip -n "$LAB_PC" addr add "$HOST_ONLY_ADDRESS/24" dev hostonly0
     ip -n "$LAB_PC" link set hostonly0 up
+    ip -n "$LAB_NET" link set hostonly1 up
 }
-scenario_probe() { probe gateway-gone fails lab_reaches "$LAB_GATEWAY"; }
+scenario_probe() {
+    probe gateway-gone fails lab_reaches "$LAB_GATEWAY"
+    probe host-only-adapter ip -n "$LAB_PC" -o addr show hostonly0
+}
 scenario_seed() {
     seed_static_machine
     reg_key "$(host_only_key)"

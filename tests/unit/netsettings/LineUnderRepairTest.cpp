@@ -68,6 +68,15 @@ TEST_F(LineUnderRepair, TheSwitchChangesOnlyTheAdapterThatCarriesTheGateway) {
 }
 
 TEST_F(LineUnderRepair, ADhcpAdapterIsOnTheLineAndWithoutAnyGatewayEveryAdapterIs) {
+    machine.registry.SetMultiString(HKLM, KeyLine, "DefaultGateway", {});
+    machine.registry.SetDword(HKLM, KeyLine, "EnableDHCP", 1);
+    // The list's own flag does not count: only the key's.
+    machine.adapters.SetTable(
+        {Adapter("{L}", "Wireless", true, "", {{"0.0.0.0", "0.0.0.0"}}),
+         Adapter("{H}", "Host-Only", true, "", {{"192.168.56.1", "255.255.255.0"}})});
+    EXPECT_EQ(settings.LineUnderRepair(), (Lines{"{L}"}));
+    machine.registry.SetDword(HKLM, KeyLine, "EnableDHCP", 0);
+    machine.registry.SetMultiString(HKLM, KeyLine, "DefaultGateway", {"192.168.1.1"});
     machine.adapters.SetTable(
         {Adapter("{L}", "Wireless", true, "", {{"0.0.0.0", "0.0.0.0"}}),
          Adapter("{H}", "Host-Only", false, "", {{"192.168.56.1", "255.255.255.0"}})});
