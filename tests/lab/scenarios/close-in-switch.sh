@@ -4,7 +4,7 @@
 title="Close during the DHCP switch"
 fault="the router is gone; the user closes the window while the DHCP switch runs"
 repairs="firewall step, switched to DHCP" panel= expect="the switch finished, put back, the program ended"
-ci=yes limit=300
+ci=yes limit=180
 
 scenario_network() { network_standard; ip -n "$LAB_NET" addr flush dev lan1; }
 scenario_probe() { probe gateway-gone fails lab_reaches "$LAB_GATEWAY"; }

@@ -5,7 +5,7 @@
 title="A host-only adapter beside the line"
 fault="static line whose router is gone and comes back in the switch; a static host-only adapter with no gateway"
 repairs="firewall step, switched to DHCP" panel=success expect="the line switched, the host-only key unchanged"
-ci=yes limit=360
+ci=yes limit=270
 
 HOST_ONLY_ADDRESS=192.168.56.1
 scenario_network() {

@@ -5,7 +5,7 @@
 title="Ended in mid-repair, started again"
 fault="static settings, the router gone; the program killed just after the DHCP switch, then started again"
 repairs="firewall step, switched to DHCP" panel= expect="the switch put back at the next start, the key as seeded"
-ci=yes limit=300
+ci=yes limit=240
 
 scenario_network() { network_standard; ip -n "$LAB_NET" addr flush dev lan1; }
 scenario_probe() { probe gateway-gone fails lab_reaches "$LAB_GATEWAY"; }
