@@ -20,6 +20,9 @@ constexpr const char* RepairNotice =
     "Plover found a problem. Please wait while we attempt to repair your Internet Connection";
 constexpr const char* BrowserSettingsNotice =
     "It appears there is an issue with your browser settings.";
+constexpr const char* SignInSentence =
+    "This network asks you to sign in first: sign in on the page your web browser shows, "
+    "then press \"Try Again\".";
 constexpr const char* RestartQuestion =
     "PloverTool requires your computer to be restarted. Do you want to restart it now?";
 // Why Run Test waits after Cancel, and why the window stays after a close.
@@ -234,6 +237,16 @@ void TPloverMainForm::ShowSupportMessage() {
     Label7.visible = true;
     Label7.caption = ContactSupportText;
     WriteLog(os_, "fail message", ContactSupportText);
+    FinalFailure();
+}
+
+void TPloverMainForm::ShowSignInMessage() {
+    if (RunCancelled()) return;
+    Label7.visible = true;
+    Label7.caption = std::string(SignInSentence) + " " + ContactSupportText;
+    WriteLog(os_, "fail message", Label7.caption);
+    // The button is called what the sentence calls it.
+    RunTestButton.caption = TryAgainCaption;
     FinalFailure();
 }
 

@@ -101,7 +101,9 @@ public:
     PingService Ping;
     PageService Page;
     bool PingHost(const std::string& host) override { return Ping.PingHost(host); }
-    std::string FetchPage(const std::string& url) override { return Page.FetchPage(url); }
+    FetchedPage Fetch(const std::string& url, const std::string& proxy) override {
+        return Page.Fetch(url, proxy);
+    }
 
     // Event handlers.
     void FormShow();
@@ -134,6 +136,7 @@ public:
     void ShowNoInternetFailure() override;
     void ShowRouterMessage() override;
     void ShowSupportMessage() override;
+    void ShowSignInMessage() override;
     void ShowBrowserSettingsFailure() override;
     void PromptRestart() override;
     bool RestartAccepted() const override { return RestartAcceptedFlag; }

@@ -24,7 +24,7 @@ StageSlots BuildStageSlots(ProcessObjects& objects) {
         RunNameResolutionStage(thread, objects.NameResolution);
     };
     slots[4] = [&objects](ComputationalThread& thread) {
-        RunBrowserSettingsStage(thread, objects.BrowserSettings);
+        RunBrowserSettingsStage(thread, objects.BrowserSettings, objects.NameResolution);
     };
     return slots;
 }

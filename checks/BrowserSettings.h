@@ -1,8 +1,15 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Platform.h"
 
 namespace plover {
+
+// The proxy server the user's browser goes through, as the settings name it
+// ("host:port", or a list per scheme); empty when the switch is not on or
+// no server is named. Read without the checks' pause.
+std::string EnabledProxyServer(const Platform& os);
 
 // The current user's browser proxy switch: only "ProxyEnable" is read or
 // changed; the server, bypass list and configuration script stay as they are.

@@ -14,10 +14,19 @@ constexpr const char* StepPassed = "checking browser settings step - pass";
 
 }  // namespace
 
-void RunBrowserSettingsStage(ComputationalThread& thread, TBrowserSettings& BrowserSettings) {
+void RunBrowserSettingsStage(ComputationalThread& thread, TBrowserSettings& BrowserSettings,
+                             TNameResolution& NameResolution) {
     const Platform& os = thread.Os();
     if (BrowserSettings.IsProxyDisabled()) {
         WriteLog(os, StepPassed, "");
+        os.clock.Sleep(AfterPassMs);
+        return;
+    }
+    // A proxy that brings a probe page is the way this user's browser
+    // reaches the web: switching it off would cut the browser off.
+    const std::string proxy = EnabledProxyServer(os);
+    if (!proxy.empty() && NameResolution.ProxyShowsProbePage(proxy)) {
+        WriteLog(os, StepPassed, "proxy works, left on");
         os.clock.Sleep(AfterPassMs);
         return;
     }

@@ -17,6 +17,18 @@ bool RepairedBy(ComputationalThread& thread, TNameResolution& NameResolution, co
     return true;
 }
 
+// A network that answers every page with its own sign-in page is not
+// repaired by the hosts file or other DNS servers (it blocks outside ones
+// until the user signs in): the run ends asking the user to sign in.
+bool EndsOnSignInPage(ComputationalThread& thread, TNameResolution& NameResolution) {
+    if (NameResolution.SignInPageHost().empty()) return false;
+    if (thread.FailStage(&RunDisplay::ShowSignInMessage)) {
+        WriteLog(thread.Os(), "check name resolution step - fail",
+                 "sign-in page of the network, not repaired");
+    }
+    return true;
+}
+
 }  // namespace
 
 void RunNameResolutionStage(ComputationalThread& thread, TNameResolution& NameResolution) {
@@ -25,14 +37,14 @@ void RunNameResolutionStage(ComputationalThread& thread, TNameResolution& NameRe
         WriteLog(os, "check name resolution good", "");
         return;
     }
-    if (thread.Terminated()) return;
+    if (thread.Terminated() || EndsOnSignInPage(thread, NameResolution)) return;
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "check name resolution step - fail", "try to repair");
     if (RepairedBy(thread, NameResolution, "ReplaceHostsFile",
                    &TNameResolution::ReplaceHostsFile)) {
         return;
     }
-    if (thread.Terminated()) return;
+    if (thread.Terminated() || EndsOnSignInPage(thread, NameResolution)) return;
     WriteLog(os, "check name resolution-fail", "write dns from provider");
     if (RepairedBy(thread, NameResolution, "WriteProviderDns",
                    &TNameResolution::WriteProviderDns)) {
