@@ -155,9 +155,10 @@ TEST_F(PageFetchUnderWine, AStopEndsTheWaitForAPageAtOnce) {
 // names it, and only there.
 TEST_F(PageFetchUnderWine, AFetchThroughANamedProxyGoesThroughIt) {
     const int proxyPort = winetest::FreePort(SOCK_STREAM);
-    const std::string config = "/tmp/plover-wine-proxy-" + std::to_string(::GetCurrentProcessId());
+    const std::string config =
+        "/tmp/plover-wine-proxy-config-" + std::to_string(::GetCurrentProcessId());
     {
-        std::ofstream file("Z:" + config);
+        std::ofstream file("Z:" + config, std::ios::binary);  // Unix line ends
         file << "Port " << proxyPort << "\nListen 127.0.0.1\nTimeout 20\nAllow 127.0.0.1\n"
              << "MaxClients 10\nLogLevel Critical\n";
     }
