@@ -243,8 +243,9 @@ void TPloverMainForm::ShowSupportMessage() {
 void TPloverMainForm::ShowSignInMessage() {
     if (RunCancelled()) return;
     Label7.visible = true;
-    Label7.caption = std::string(SignInSentence) + " " + ContactSupportText;
-    WriteLog(os_, "fail message", Label7.caption);
+    // A blank line apart on the panel; one line in the log.
+    Label7.caption = std::string(SignInSentence) + "\r\n\r\n" + ContactSupportText;
+    WriteLog(os_, "fail message", std::string(SignInSentence) + " " + ContactSupportText);
     // The button is called what the sentence calls it.
     RunTestButton.caption = TryAgainCaption;
     FinalFailure();

@@ -195,7 +195,7 @@ TEST(Screens, RepairNoticeAndBackToTheStageList) {
 TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
     const std::string SignIn =
         "This network asks you to sign in first: sign in on the page your web browser shows, "
-        "then press \"Try Again\". ";
+        "then press \"Try Again\".";
     struct Case {
         DisplayOperation operation;
         const char* shown;  // the message control that must be visible
@@ -211,8 +211,9 @@ TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
          "fail message Call Harbour Netat 555-0100,\nany time."},
         {&RunDisplay::ShowBrowserSettingsFailure, "Label7",
          "It appears there is an issue with your browser settings.", ""},
-        {&RunDisplay::ShowSignInMessage, "Label7", SignIn + "Call Harbour Netat 555-0100,\nany time.",
-         "fail message " + SignIn + "Call Harbour Netat 555-0100,\nany time."},
+        {&RunDisplay::ShowSignInMessage, "Label7",
+         SignIn + "\r\n\r\nCall Harbour Netat 555-0100,\nany time.",
+         "fail message " + SignIn + " Call Harbour Netat 555-0100,\nany time."},
     };
     for (const Case& test : cases) {
         FormFixture fixture;
