@@ -116,8 +116,13 @@ public:
     void LinkClick(const FormControl& link);
     // The diagnostic thread has ended (its OnTerminate was delivered).
     void RunEnded();
-    // The close timer started by a close during a run has run out.
+    // The close timer started by a close during a run has run out: the close
+    // goes on without the run, unless a repair is under way.
     void CloseWaitEnded();
+    // A repair step of the run started or ended: the end of the session is
+    // blocked in between.
+    void RepairStepChanged(bool underWay);
+    bool SessionEndBlocked() const { return sessionEndBlocked_; }
     // The session is asked whether it may end (it may; the run is stopped),
     // and then ends: the run is waited for (bounded) and the close's
     // clean-up done.
@@ -187,6 +192,7 @@ private:
     enum class Closing { No, Window, Session };
     Closing closing_ = Closing::No;
     bool closeCutShort_ = false;
+    bool sessionEndBlocked_ = false;
 };
 
 }  // namespace plover
