@@ -59,12 +59,13 @@ bool TBrowserSettings::IsProxyDisabled() {
     return disabled;
 }
 
-void TBrowserSettings::DisableProxy() {
-    if (auto key = OpenInternetSettings(os_)) {
-        // A failed write shows in the stage's second check.
-        key->WriteValue(ProxyEnableValue, RegistryValueType::Dword, DwordZero);
-    }
+ChangeId TBrowserSettings::DisableProxy(MachineChanges& changes) {
+    // A failed write shows in the stage's second check.
+    const ChangeId change =
+        changes.WriteValue(ChangeKind::ProxySwitch, RegistryRoot::CurrentUser, InternetSettingsKey,
+                           ProxyEnableValue, RegistryValueType::Dword, DwordZero);
     os_.clock.Sleep(ClosingPauseMs);
+    return change;
 }
 
 }  // namespace plover

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "system/MachineChanges.h"
 
 namespace plover {
 
@@ -21,8 +22,9 @@ public:
 
     // True only when the key opens and "ProxyEnable" reads as the integer 0.
     bool IsProxyDisabled();
-    // Writes "ProxyEnable" := 0 when the key opens; the key is never created.
-    void DisableProxy();
+    // Writes "ProxyEnable" := 0 when the key opens, through the journal; the
+    // key is never created. The change, or NoChange when nothing changed.
+    ChangeId DisableProxy(MachineChanges& changes);
 
 private:
     const Platform& os_;

@@ -243,16 +243,20 @@ std::string TNameResolution::HostsFolderToReplace() const {
     return os_.system.SystemDirectory() + "\\drivers\\etc";
 }
 
-bool TNameResolution::BackUpHostsFile(const std::string& hostsPath, const std::string& folder) {
+bool TNameResolution::BackUpHostsFile(const std::string& hostsPath, const std::string& folder,
+                                      std::string& saved) {
+    saved.clear();
     const auto current = ReadHostsFile(os_, hostsPath);
     // Our own replacement from an earlier run: the user's file is saved already.
     if (current && *current == ReplacementHosts) return true;
     for (int number = 0; number <= MaxNumberedBackups; ++number) {
         const std::string backup = folder + BackupName(number);
+        saved = backup;
         if (!os_.files.Exists(backup)) return os_.files.Copy(hostsPath, backup, false);
-        const auto saved = ReadHostsFile(os_, backup);
-        if (current && saved && *saved == *current) return true;
+        const auto copy = ReadHostsFile(os_, backup);
+        if (current && copy && *copy == *current) return true;
     }
+    saved.clear();
     return false;
 }
 
@@ -261,14 +265,25 @@ void TNameResolution::ReplaceHostsFile() {
     WriteLog(os_, "check name resolution step - fail", "rename host");
     const std::string folder = HostsFolderToReplace();
     const std::string hostsPath = folder + "\\Hosts";
+    ChangeEntry change{ChangeKind::HostsFile, RegistryRoot::LocalMachine, hostsPath, "", false, {}};
     if (os_.files.Exists(hostsPath)) {
         ClearLockingAttributes(hostsPath);
         // Without a copy of the user's file in place, the file stays as it is.
-        if (!BackUpHostsFile(hostsPath, folder)) {
+        if (!BackUpHostsFile(hostsPath, folder, change.name)) {
             WriteLog(os_, "hosts file not saved, left in place", hostsPath);
             return;
         }
+        // Already the replacement: nothing changes.
+        if (change.name.empty()) return;
     }
+    // The earlier file can be put back if the replacement does not help.
+    const ChangeId id = NetworkSettings_.Changes().Record(change);
+    if (id == NoChange) {
+        WriteLog(os_, "hosts file not replaced", hostsPath);
+        return;
+    }
+    HostsChange_ = id;
+    ReplacedHostsNamedProbe_ = HostsNamedProbe_;
     // The new file is written whole beside the old one and then takes its
     // name in one step, so the system never finds the hosts file missing
     // or half written.
@@ -281,7 +296,26 @@ void TNameResolution::ReplaceHostsFile() {
     if (!written || !os_.files.Replace(fresh, hostsPath)) {
         os_.files.Delete(fresh);
         WriteLog(os_, "hosts file not replaced", hostsPath);
+        // Nothing changed: nothing to put back.
+        NetworkSettings_.Changes().Keep(id);
+        HostsChange_ = NoChange;
     }
+}
+
+void TNameResolution::SettleRepairs(bool helped) {
+    MachineChanges& changes = NetworkSettings_.Changes();
+    const bool dnsWritten = !DnsChanges_.empty();
+    changes.Settle(DnsChanges_, helped);
+    if (!helped && dnsWritten) {
+        // The connections take up the servers put back.
+        NetworkSettings_.DisableAdapters();
+        os_.clock.Sleep(AfterDisablePause);
+        NetworkSettings_.EnableAdapters();
+        os_.clock.Sleep(AfterEnablePause);
+    }
+    changes.Settle(HostsChange_, helped || ReplacedHostsNamedProbe_);
+    DnsChanges_.clear();
+    HostsChange_ = NoChange;
 }
 
 void TNameResolution::ClearLockingAttributes(const std::string& hostsPath) {
@@ -292,6 +326,14 @@ void TNameResolution::ClearLockingAttributes(const std::string& hostsPath) {
     if (!attributes || (*attributes & Locking) == 0) return;
     os_.files.SetAttributes(hostsPath, *attributes & ~Locking);
     WriteLog(os_, "hosts file attributes cleared", hostsPath);
+}
+
+void TNameResolution::WriteDnsValue(const std::string& path, const char* name,
+                                    const std::string& servers) {
+    const std::string data = servers + '\0';
+    const ChangeId id = NetworkSettings_.Changes().WriteValue(
+        ChangeKind::DnsServers, RegistryRoot::LocalMachine, path, name, RegistryValueType::String, data);
+    if (id != NoChange) DnsChanges_.push_back(id);
 }
 
 void TNameResolution::WriteProviderDns() {
@@ -309,7 +351,7 @@ void TNameResolution::WriteProviderDns() {
         auto key = OpenInterfaceKey(os_, path);
         if (!key || !key->ValueExists(DhcpNameServerValue)) continue;
         if (!RegReadString(os_, RegistryRoot::LocalMachine, path, NameServerValue).empty()) {
-            RegWriteString(os_, RegistryRoot::LocalMachine, path, DhcpNameServerValue, "");
+            WriteDnsValue(path, DhcpNameServerValue, "");
         }
     }
     const std::string servers = ProviderDnsServers_;
@@ -323,11 +365,11 @@ void TNameResolution::WriteProviderDns() {
         if (!adapter->DhcpEnabled) {
             WriteLog(os_, "writed dns", "");
             WriteLog(os_, "write dns", "wasn't repaired");
-            RegWriteString(os_, RegistryRoot::LocalMachine, path, NameServerValue, servers);
+            WriteDnsValue(path, NameServerValue, servers);
         } else {
             WriteLog(os_, "writed dhcp dns", "");
-            RegWriteString(os_, RegistryRoot::LocalMachine, path, DhcpNameServerValue, servers);
-            RegWriteString(os_, RegistryRoot::LocalMachine, path, NameServerValue, servers);
+            WriteDnsValue(path, DhcpNameServerValue, servers);
+            WriteDnsValue(path, NameServerValue, servers);
         }
     }
 

@@ -43,6 +43,11 @@ public:
     // Writes the partner's DNS servers into every adapter with a usable
     // gateway and restarts the connections.
     void WriteProviderDns();
+    // Settles the repairs above, each recorded in the journal: kept when they
+    // helped; otherwise the DNS servers are put back (and the connections
+    // restarted on them) and so is a hosts file that mapped neither probe
+    // host, which cannot have been the fault. One that did stays replaced.
+    void SettleRepairs(bool helped);
 
     // The DNS server addresses of the adapter with the default gateway, in
     // their order and at most MaxDnsServers; one empty text when it names none.
@@ -106,7 +111,11 @@ private:
     std::string HostsFolderToReplace() const;
     // Puts the hosts file's content beside it without overwriting any other
     // saved content; true when it is saved (or needs no saving).
-    bool BackUpHostsFile(const std::string& hostsPath, const std::string& folder);
+    // saved: the copy that holds it, or empty when it is our own replacement.
+    bool BackUpHostsFile(const std::string& hostsPath, const std::string& folder,
+                         std::string& saved);
+    // One DNS value written through the journal.
+    void WriteDnsValue(const std::string& path, const char* name, const std::string& servers);
     // Takes read-only, hidden and system off the hosts file, which would
     // keep it from being replaced.
     void ClearLockingAttributes(const std::string& hostsPath);
@@ -120,6 +129,10 @@ private:
     ProbeAnswer LastProbe_;
     std::string SignInPageHost_;
     bool HostsNamedProbe_ = false;  // the hosts file mapped a probe host in this check
+    // The repairs of this run not settled yet.
+    ChangeId HostsChange_ = NoChange;
+    bool ReplacedHostsNamedProbe_ = false;
+    std::vector<ChangeId> DnsChanges_;
 };
 
 }  // namespace plover

@@ -10,6 +10,6 @@ namespace plover {
 // or it shows a probe page (the user's working proxy, left on), or it is
 // switched off.
 void RunBrowserSettingsStage(ComputationalThread& thread, TBrowserSettings& BrowserSettings,
-                             TNameResolution& NameResolution);
+                             TNameResolution& NameResolution, MachineChanges& changes);
 
 }  // namespace plover

@@ -1,5 +1,6 @@
 #include "engine/NameResolutionStage.h"
 
+#include "platform/UniqueResource.h"
 #include "system/Log.h"
 
 namespace plover {
@@ -33,6 +34,9 @@ bool EndsOnSignInPage(ComputationalThread& thread, TNameResolution& NameResoluti
 
 void RunNameResolutionStage(ComputationalThread& thread, TNameResolution& NameResolution) {
     const Platform& os = thread.Os();
+    // Repairs stay unless the stage fails after both (below); a stop keeps
+    // them as they are.
+    ScopeExit settle([&] { NameResolution.SettleRepairs(true); });
     if (NameResolution.CheckNameResolution()) {
         WriteLog(os, "check name resolution good", "");
         return;
@@ -49,6 +53,10 @@ void RunNameResolutionStage(ComputationalThread& thread, TNameResolution& NameRe
     if (RepairedBy(thread, NameResolution, "WriteProviderDns",
                    &TNameResolution::WriteProviderDns)) {
         return;
+    }
+    // Repairs that did not help are put back before the run ends.
+    if (!thread.Terminated()) {
+        thread.Undo("PutBackNameRepairs", [&] { NameResolution.SettleRepairs(false); });
     }
     if (thread.FailStage(&RunDisplay::ShowSupportMessage)) {
         WriteLog(os, "check name resolution step - fail", "could not be repaired");

@@ -20,6 +20,7 @@ using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
 
 constexpr RegistryRoot HKCU = RegistryRoot::CurrentUser;
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
 const std::string ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const Lines Completed3{"StageCompleted", "StageCompleted", "StageCompleted"};
 
@@ -39,7 +40,7 @@ protected:
         };
         slots[3] = [this](ComputationalThread&) { WriteLog(machine.Os(), "stage 4 ran", ""); };
         slots[4] = [this](ComputationalThread& thread) {
-            RunBrowserSettingsStage(thread, browser, names);
+            RunBrowserSettingsStage(thread, browser, names, settings.Changes());
         };
         ComputationalThread thread(machine.Os(), display, synchronizer, slots, true);
         thread.StageNumber = firstStage;
@@ -207,6 +208,9 @@ TEST_P(BrowserStage, PassRepairOrFailureByWhatTheKeyHolds) {
         EXPECT_FALSE(machine.registry.HasKey(HKCU, ProxyKey));
     } else {
         EXPECT_EQ(machine.registry.DwordValue(HKCU, ProxyKey, "ProxyEnable"), 0u);
+        // Recorded, and kept: the journal holds nothing more.
+        EXPECT_TRUE(settings.Changes().Unsettled().empty());
+        EXPECT_FALSE(machine.registry.HasKey(HKLM, JournalKeyPath));
         // Only the switch changes; the server stays for the user to turn on again.
         EXPECT_EQ(machine.registry.StringValue(HKCU, ProxyKey, "ProxyServer"), "proxy:8080");
     }

@@ -103,15 +103,29 @@ TEST_F(NameResolutionStage, ProviderDnsServersStandInForADeadAdapterServer) {
     EXPECT_EQ(machine.clock.Pauses(), pauses);
 }
 
-TEST_F(NameResolutionStage, NothingHelps) {
+TEST_F(NameResolutionStage, RepairsThatDidNotHelpArePutBack) {
+    // The user's static servers, and a hosts file that names neither probe.
+    const std::string users = "127.0.0.1 localhost\r\n10.3.3.3 printer.lan\r\n";
+    machine.files.SetContent(HostsPath, users);
     EXPECT_EQ(RunStage(), 7);
     EXPECT_EQ(Transcript(),
               Concat({Failed(), HostsRepair, Failed(), DnsRepair, Failed(), NotRepaired}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowSupportMessage", "StageCompleted"}));
-    // The repairs stay.
+    EXPECT_EQ(machine.files.Content(HostsPath), users);
+    EXPECT_EQ(machine.registry.StringValue(HKLM, KeyA, "NameServer"), "10.0.0.53");
+    const Lines log = machine.LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "put back DNS servers {A}"), log.end());
+    EXPECT_TRUE(settings.Changes().Unsettled().empty());
+}
+
+TEST_F(NameResolutionStage, AHostsFileThatMappedAProbeStaysReplacedWithItsBackup) {
+    const std::string hijacked = "10.6.6.6 www.google.com\r\n";
+    machine.files.SetContent(HostsPath, hijacked);
+    EXPECT_EQ(RunStage(), 7);
     EXPECT_EQ(machine.files.Content(HostsPath), "\r\n127.0.0.1 localhost");
-    EXPECT_EQ(machine.registry.StringValue(HKLM, KeyA, "NameServer"), "10.8.8.8,10.8.8.9");
+    EXPECT_EQ(machine.files.Content(EtcFolder + "\\Hosts_OLD.txt"), hijacked);
+    EXPECT_EQ(machine.registry.StringValue(HKLM, KeyA, "NameServer"), "10.0.0.53");
     EXPECT_EQ(machine.LogLines().back(), "Exiting thread ");
 }
 
