@@ -27,6 +27,13 @@ public:
     // Called on the diagnostic thread as it ends; the window's thread must
     // later call RunEnded on the window.
     virtual void PostRunEnded() = 0;
+    // Called on the diagnostic thread as a repair step starts or ends; the
+    // window's thread must later call RepairStepChanged on the window.
+    virtual void PostRepairStep(bool underWay) = 0;
+    // Makes the end of the session wait, the reason shown to the user; false
+    // when the system has no such block (before Vista).
+    virtual bool BlockSessionEnd(const std::string& reason) = 0;
+    virtual void UnblockSessionEnd() = 0;
     // The window's thread calls CloseWaitEnded on the window once, after
     // this many milliseconds (a later call starts the time afresh).
     virtual void StartCloseTimer(uint32_t milliseconds) = 0;

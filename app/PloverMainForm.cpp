@@ -20,6 +20,9 @@ constexpr const char* RepairNotice =
     "Plover found a problem. Please wait while we attempt to repair your Internet Connection";
 constexpr const char* BrowserSettingsNotice =
     "It appears there is an issue with your browser settings.";
+constexpr const char* SignInSentence =
+    "This network asks you to sign in first: sign in on the page your web browser shows, "
+    "then press \"Try Again\".";
 constexpr const char* RestartQuestion =
     "PloverTool requires your computer to be restarted. Do you want to restart it now?";
 // Why Run Test waits after Cancel, and why the window stays after a close.
@@ -33,6 +36,8 @@ constexpr const char* ClosingAfterRepairNotice =
 constexpr int PumpRounds = 100;
 constexpr uint32_t PumpPauseMilliseconds = 1;
 constexpr uint32_t SuccessPauseMilliseconds = 1000;
+constexpr const char* SessionEndReason = "Finishing a network repair";
+constexpr uint32_t RepairRecheckMilliseconds = 1000;
 constexpr int ResumeRounds = 12;
 constexpr uint32_t ResumePauseMilliseconds = 50;
 
@@ -61,6 +66,10 @@ TPloverMainForm::TPloverMainForm(const MainFormParts& parts)
     ReadBrandingLinks(*this);
     WriteWinsockRegFiles(*this);
     ContactSupportText = WithoutCrLf(ContactSupportText);
+    // What a run that did not end left changed goes back before the window
+    // offers anything, and before a resumed run; the Winsock exports it may
+    // import are the ones just chosen.
+    firewall_.Changes().RecoverUnfinishedRun();
 }
 
 TPloverMainForm::~TPloverMainForm() = default;
@@ -237,6 +246,17 @@ void TPloverMainForm::ShowSupportMessage() {
     FinalFailure();
 }
 
+void TPloverMainForm::ShowSignInMessage() {
+    if (RunCancelled()) return;
+    Label7.visible = true;
+    // A blank line apart on the panel; one line in the log.
+    Label7.caption = std::string(SignInSentence) + "\r\n\r\n" + ContactSupportText;
+    WriteLog(os_, "fail message", std::string(SignInSentence) + " " + ContactSupportText);
+    // The button is called what the sentence calls it.
+    RunTestButton.caption = TryAgainCaption;
+    FinalFailure();
+}
+
 void TPloverMainForm::ShowBrowserSettingsFailure() {
     if (RunCancelled()) return;
     Label7.caption = BrowserSettingsNotice;
@@ -276,6 +296,7 @@ void TPloverMainForm::RunTestButtonClick() {
     runClock_.Follow(&run_->Stop());
     FormHost& host = host_;
     run_->OnTerminate = [&host] { host.PostRunEnded(); };
+    run_->OnRepairStep = [&host](bool underWay) { host.PostRepairStep(underWay); };
     run_->Start();
 }
 
@@ -284,6 +305,7 @@ void TPloverMainForm::RunEnded() {
     run_->WaitFor();
     runClock_.Follow(nullptr);
     run_.reset();
+    RepairStepChanged(false);
     stopNotice.visible = false;
     RunTestButton.enabled = true;
     Changed();
@@ -351,8 +373,24 @@ void TPloverMainForm::FormCloseQuery(bool& canClose) {
     canClose = true;
 }
 
+void TPloverMainForm::RepairStepChanged(bool underWay) {
+    if (underWay && !sessionEndBlocked_) {
+        sessionEndBlocked_ = host_.BlockSessionEnd(SessionEndReason);
+    } else if (!underWay && sessionEndBlocked_) {
+        host_.UnblockSessionEnd();
+        sessionEndBlocked_ = false;
+    }
+}
+
 void TPloverMainForm::CloseWaitEnded() {
     if (closing_ == Closing::No || !RunActive() || closeCutShort_) return;
+    // The bound is for waits and pauses: a repair or a put-back under way
+    // finishes first, and the bound looks again shortly.
+    if (run_->RepairUnderWay()) {
+        WriteLog(os_, "close waits for the repair under way", run_->StepUnderWay());
+        host_.StartCloseTimer(RepairRecheckMilliseconds);
+        return;
+    }
     WriteLog(os_, "closed before the run ended, during", run_->StepUnderWay());
     closeCutShort_ = true;
     if (closing_ == Closing::Window) host_.CloseMainWindow();
@@ -387,9 +425,11 @@ void TPloverMainForm::FormClose() {
 }
 
 void TPloverMainForm::CleanUpOnClose() {
+    // The firewall first: the snapshot goes only once nothing is left in
+    // the journal.
+    SwitchFirewallBackOn();
     if (DeleteSettingsSnapshot(os_, snapshot_)) WriteLog(os_, "delete PloverRegKey... file", "");
     DeleteWinsockRegFiles(os_);
-    SwitchFirewallBackOn();
     WriteLog(os_, "close Plover tool", "");
 }
 
@@ -405,9 +445,13 @@ void TPloverMainForm::PromptRestart() {
     RestartAcceptedFlag = true;
     WriteLog(os_, "yes for repair2", "");
     DeleteWinsockRegFiles(os_);
-    DeleteSettingsSnapshot(os_, snapshot_);
+    // The pending DHCP switch is kept before anything can end the process:
+    // the computer restarts with it, and the next start must not put it
+    // back. The snapshot then stays, the only record of the user's values.
+    firewall_.Changes().SettleAll(ChangeKind::InterfaceValue, true);
     // No close handling runs before the restart ends the process.
     SwitchFirewallBackOn();
+    DeleteSettingsSnapshot(os_, snapshot_);
     WriteLog(os_, "PC restarted", "");
     os_.processes.ShellOpen("shutdown", "/r /t 0", "", true);
     host_.HideMainWindow();

@@ -101,7 +101,9 @@ public:
     PingService Ping;
     PageService Page;
     bool PingHost(const std::string& host) override { return Ping.PingHost(host); }
-    std::string FetchPage(const std::string& url) override { return Page.FetchPage(url); }
+    FetchedPage Fetch(const std::string& url, const std::string& proxy) override {
+        return Page.Fetch(url, proxy);
+    }
 
     // Event handlers.
     void FormShow();
@@ -114,8 +116,13 @@ public:
     void LinkClick(const FormControl& link);
     // The diagnostic thread has ended (its OnTerminate was delivered).
     void RunEnded();
-    // The close timer started by a close during a run has run out.
+    // The close timer started by a close during a run has run out: the close
+    // goes on without the run, unless a repair is under way.
     void CloseWaitEnded();
+    // A repair step of the run started or ended: the end of the session is
+    // blocked in between.
+    void RepairStepChanged(bool underWay);
+    bool SessionEndBlocked() const { return sessionEndBlocked_; }
     // The session is asked whether it may end (it may; the run is stopped),
     // and then ends: the run is waited for (bounded) and the close's
     // clean-up done.
@@ -134,6 +141,7 @@ public:
     void ShowNoInternetFailure() override;
     void ShowRouterMessage() override;
     void ShowSupportMessage() override;
+    void ShowSignInMessage() override;
     void ShowBrowserSettingsFailure() override;
     void PromptRestart() override;
     bool RestartAccepted() const override { return RestartAcceptedFlag; }
@@ -184,6 +192,7 @@ private:
     enum class Closing { No, Window, Session };
     Closing closing_ = Closing::No;
     bool closeCutShort_ = false;
+    bool sessionEndBlocked_ = false;
 };
 
 }  // namespace plover

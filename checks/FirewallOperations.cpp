@@ -1,16 +1,11 @@
 #include "checks/FirewallOperations.h"
 
-#include "system/ProgramRunner.h"
 #include "system/WindowsVersion.h"
 
 namespace plover {
 
 namespace {
 
-constexpr const char* CommandShell = "cmd.exe /c";
-constexpr const char* SwitchOff = "netsh firewall set opmode DISABLE";
-constexpr const char* AllowEchoRequests = "netsh firewall set icmpsetting 8 ENABLE";
-constexpr const char* SwitchOn = "netsh firewall set opmode ENABLE";
 constexpr uint32_t SettlePauseMilliseconds = 2000;
 
 // Starts the component library for this thread and stops it again on the way
@@ -34,6 +29,21 @@ private:
 
 }  // namespace
 
+struct TFirewallOperations::OwnSeam {
+    explicit OwnSeam(const Platform& os) : changes(os, snapshot, regTexts) {}
+    SettingsSnapshot snapshot;
+    WinsockRegTexts regTexts;
+    MachineChanges changes;
+};
+
+TFirewallOperations::TFirewallOperations(const Platform& os, MachineChanges& changes)
+    : os_(os), changes_(changes) {}
+
+TFirewallOperations::TFirewallOperations(const Platform& os)
+    : os_(os), own_(std::make_unique<OwnSeam>(os)), changes_(own_->changes) {}
+
+TFirewallOperations::~TFirewallOperations() = default;
+
 std::unique_ptr<FirewallProfile> TFirewallOperations::GetFirewallProfile() {
     return os_.firewall.CurrentProfile();
 }
@@ -51,8 +61,10 @@ bool TFirewallOperations::DisableFirewall() {
     // library shuts down.
     auto profile = GetFirewallProfile();
     if (!profile || !IsFirewallEnabled(*profile)) return false;
-    RunProgram(os_, std::string(CommandShell) + SwitchOff);
-    RunProgram(os_, std::string(CommandShell) + AllowEchoRequests);
+    // Unreadable counts as kept out, as the firewall ships.
+    const bool echoAllowed = profile->EchoRequestsAllowed().value_or(false);
+    if (changes_.SwitchFirewallOff() == NoChange) return false;
+    changes_.AllowEchoRequests(echoAllowed);
     return true;
 }
 
@@ -62,9 +74,17 @@ void TFirewallOperations::EnableFirewall() {
     if (!library.Usable()) return;
     auto profile = GetFirewallProfile();
     if (!profile) return;
-    // Switched on whatever the current state: the run may have left it off
-    // in a way the profile does not show yet.
-    RunProgram(os_, std::string(CommandShell) + SwitchOn);
+    bool recorded = false;
+    for (const ChangeId id : changes_.Unsettled()) {
+        const auto entry = changes_.Entry(id);
+        recorded = recorded || (entry && entry->kind == ChangeKind::FirewallOff);
+    }
+    if (!recorded) return;
+    // Switched on whatever the current state shows: the run may have left
+    // it off in a way the profile does not show yet. The echo exception
+    // goes first, being the newer change.
+    changes_.SettleAll(ChangeKind::EchoException, false);
+    changes_.SettleAll(ChangeKind::FirewallOff, false);
     os_.clock.Sleep(SettlePauseMilliseconds);
 }
 

@@ -134,17 +134,27 @@ bool ComputationalThread::FailStage(DisplayOperation failurePanel) {
 }
 
 bool ComputationalThread::StartStep(const char* name, bool refusedWhenStopped) {
-    std::lock_guard<std::mutex> lock(stepMutex_);
-    if (refusedWhenStopped && stop_.Requested()) return false;
-    step_ = name;
-    repairing_ = true;
+    {
+        std::lock_guard<std::mutex> lock(stepMutex_);
+        if (refusedWhenStopped && stop_.Requested()) return false;
+        step_ = name;
+        repairing_ = true;
+    }
+    if (OnRepairStep) OnRepairStep(true);
     return true;
 }
 
 void ComputationalThread::EndStep() noexcept {
-    std::lock_guard<std::mutex> lock(stepMutex_);
-    step_.clear();
-    repairing_ = false;
+    {
+        std::lock_guard<std::mutex> lock(stepMutex_);
+        step_.clear();
+        repairing_ = false;
+    }
+    try {
+        if (OnRepairStep) OnRepairStep(false);
+    } catch (...) {
+        // The window's block outlives the step at most until the run ends.
+    }
 }
 
 bool ComputationalThread::Repair(const char* name, const std::function<void()>& repair) {

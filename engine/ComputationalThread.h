@@ -51,6 +51,10 @@ public:
     // Called on the diagnostic thread as its very last act; the window uses it
     // to learn that a new run may start.
     std::function<void()> OnTerminate;
+    // Called on the diagnostic thread as a repair (or a put-back) starts,
+    // with true, and as it ends, with false; the window blocks the end of
+    // the session in between.
+    std::function<void(bool)> OnRepairStep;
 
     // The run itself; public so that a test can drive it on its own thread.
     void Execute();

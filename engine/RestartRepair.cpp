@@ -58,12 +58,23 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
             WriteLog(os, "checking local connection step", "start repair2");
             break;
     }
-    const bool reset = thread.Repair(stage1 ? "ResetIpStack" : "ResetWinsock", [&] {
+    bool reset = false;
+    thread.Repair(stage1 ? "ResetIpStack" : "ResetWinsock", [&] {
+        // A reset cut off between the keys' delete and their import is
+        // finished at the next start; one that ends is meant to last.
+        MachineChanges& changes = NetworkSettings.Changes();
+        const ChangeId keys = changes.Record({ChangeKind::WinsockKeys, {}, {}, {}, false, {}});
+        if (keys == NoChange) return;
         if (stage1) {
             NetworkSettings.ResetIpStack();
         } else {
             ResetWinsock(os, NetworkSettings.RegTexts());
         }
+        // The IP reset returned every interface to DHCP: the snapshot is
+        // the only record of the user's own values.
+        NetworkSettings.NoteInterfaceValuesChanged();
+        changes.Keep(keys);
+        reset = true;
     });
     if (!reset) {
         endWithoutRestart();

@@ -23,6 +23,9 @@ public:
 
     // The profile's "firewall enabled" switch; nothing when it cannot be read.
     virtual std::optional<bool> FirewallEnabled() = 0;
+    // Whether the profile lets echo requests in; nothing when it cannot be
+    // read.
+    virtual std::optional<bool> EchoRequestsAllowed() = 0;
 };
 
 // The Windows Firewall manager objects, used with their own component-library

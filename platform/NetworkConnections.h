@@ -1,12 +1,25 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace plover {
 
 // How a call on a connection ended: plain success, another result that is no
 // error, or an error code.
 enum class ConnectionCallResult { Success, OtherSuccess, Error };
+
+// A connection's state as the connection manager reports it.
+enum class ConnectionStatus { Disconnected, Connecting, Connected, Other };
+// What kind of line a connection is: a network card (LAN, bridge, shared
+// access) or a line that is dialled (phone, ISDN, PPPoE, a VPN tunnel).
+enum class ConnectionMedia { Lan, Dialled, Other };
+
+struct ConnectionProperties {
+    std::string name;
+    ConnectionStatus status = ConnectionStatus::Other;
+    ConnectionMedia media = ConnectionMedia::Other;
+};
 
 // One network connection as the system's connection folder lists it.
 class NetworkConnection {
@@ -18,6 +31,8 @@ public:
 
     // Reads the connection's properties and releases them again.
     virtual ConnectionCallResult ReadProperties() = 0;
+    // What the last successful ReadProperties found; defaults before one.
+    virtual ConnectionProperties Properties() const = 0;
     // Both return when the connection has been switched; failures are not told.
     virtual void Connect() = 0;
     virtual void Disconnect() = 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "system/Log.h"
+#include "system/MachineChanges.h"
 #include "system/RegistryHelpers.h"
 #include "system/WindowsVersion.h"
 
@@ -46,7 +47,8 @@ void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::
 bool DeleteSettingsSnapshot(const Platform& os, const SettingsSnapshot& snapshot) {
     const std::string path = snapshot.SettingsSnapshotPath;
     if (path.empty() || !os.files.Exists(path)) return false;
-    if (snapshot.InterfaceValuesChanged) {
+    // An unsettled change may still be put back from the values it records.
+    if (snapshot.InterfaceValuesChanged || JournalHoldsEntries(os)) {
         WriteLog(os, "settings snapshot kept", path);
         return false;
     }

@@ -20,7 +20,8 @@ struct SettingsSnapshot {
 };
 
 // Deletes the snapshot file when it exists, unless a run left an interface
-// value changed: then it stays, and the log names it. True when a deletion
+// value changed or the journal of changes holds anything: then it stays, and
+// the log names it. True when a deletion
 // was made (whether or not the system allowed it).
 bool DeleteSettingsSnapshot(const Platform& os, const SettingsSnapshot& snapshot);
 

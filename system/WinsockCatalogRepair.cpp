@@ -138,6 +138,15 @@ void ResetWinsock(const Platform& os, const WinsockRegTexts& regTexts) {
     os.clock.Sleep(ResetStepPauseMs);
 }
 
+void ImportWinsockKeys(const Platform& os, const WinsockRegTexts& regTexts) {
+    const std::string temp = GetTempFolder(os);
+    for (const WinsockResetStep& step : WinsockResetSteps(temp)) {
+        if (step.importFile) {
+            RunImport(os, step.command, temp + step.importFile, regTexts.*step.importText);
+        }
+    }
+}
+
 ProgramCommand WinsockCheckCommand(const std::string& tempFolder) {
     const FolderCommands temp(tempFolder);
     // No blank between the switch and the command: the interpreter takes it.

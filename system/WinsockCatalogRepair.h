@@ -43,6 +43,9 @@ void RefreshIpStack(const Platform& os);
 // and held unchanged until the import has ended; an import whose file cannot
 // be held so is skipped.
 void ResetWinsock(const Platform& os, const WinsockRegTexts& regTexts);
+// Imports the two Winsock exports again, as the reset does after deleting
+// the keys: for a reset that was cut off between its deletes and imports.
+void ImportWinsockKeys(const Platform& os, const WinsockRegTexts& regTexts);
 // Removes the two registry export files the reset imports.
 void DeleteWinsockRegFiles(const Platform& os);
 

@@ -37,9 +37,12 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     // Process-wide objects: they live until the process ends.
     SettingsSnapshot snapshot;
     WinsockRegTexts regTexts;
-    // The firewall is switched on again by the window's own thread, on the
-    // plain clock: a stop never shortens that.
-    TFirewallOperations FirewallOperations(os);
+    // Every change a run makes to the machine, recorded before it is made;
+    // on the plain clock, so that a stop never shortens a put-back. The
+    // firewall is switched on again by the window's own thread, on that
+    // clock too.
+    MachineChanges changes(os, snapshot, regTexts);
+    TFirewallOperations FirewallOperations(os, changes);
 
     TMessageForm MessageForm;
     Win32Synchronizer synchronizer;
@@ -52,7 +55,7 @@ int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
     // pages hold the window, whose echo client and page component they use;
     // like the others they outlive every run.
     const Platform& runOs = PloverMainForm.RunOs();
-    TNetworkSettings NetworkSettings(runOs, snapshot, regTexts);
+    TNetworkSettings NetworkSettings(runOs, snapshot, regTexts, changes);
     TBrowserSettings BrowserSettings(runOs);
     TLocalConnection LocalConnection(runOs, NetworkSettings, PloverMainForm);
     TISPSettings ISPSettings(runOs, PloverMainForm);

@@ -246,6 +246,36 @@ void MainWindowView::CloseMainWindow() { PostMessageA(Handle(), WM_CLOSE, 0, 0);
 
 void MainWindowView::PostRunEnded() { PostMessageA(Handle(), RunEndedMessage, 0, 0); }
 
+void MainWindowView::PostRepairStep(bool underWay) {
+    PostMessageA(Handle(), RepairStepMessage, underWay ? 1 : 0, 0);
+}
+
+namespace {
+
+// Vista's user32 has these; XP's does not, and the program must start there.
+template <class Function>
+Function User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
+}  // namespace
+
+bool MainWindowView::BlockSessionEnd(const std::string& reason) {
+    using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+    const auto create = User32Function<Create>("ShutdownBlockReasonCreate");
+    if (!create || !Handle()) return false;
+    const std::wstring wide(reason.begin(), reason.end());
+    return create(Handle(), wide.c_str()) != FALSE;
+}
+
+void MainWindowView::UnblockSessionEnd() {
+    using Destroy = BOOL(WINAPI*)(HWND);
+    const auto destroy = User32Function<Destroy>("ShutdownBlockReasonDestroy");
+    if (destroy && Handle()) destroy(Handle());
+}
+
 void MainWindowView::StartCloseTimer(uint32_t milliseconds) {
     if (Handle()) SetTimer(Handle(), CloseTimer, milliseconds, nullptr);
 }
@@ -273,6 +303,9 @@ std::optional<LRESULT> MainWindowView::OnMessage(UINT message, WPARAM wParam, LP
             return 0;
         case RunEndedMessage:
             return OnRunEnded();
+        case RepairStepMessage:
+            form_->RepairStepChanged(wParam != 0);
+            return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole client area
         case WM_PAINT:
@@ -441,7 +474,9 @@ LRESULT MainWindowView::OnQueryEndSession() {
     // The session may end; the run is asked to stop now, so that it has
     // ended, or nearly, when the end comes.
     form_->SessionEnding();
-    return TRUE;
+    // While a repair runs the session waits for it (Vista and later, which
+    // show the reason); before Vista the journal puts back what it cut off.
+    return form_->SessionEndBlocked() ? FALSE : TRUE;
 }
 
 LRESULT MainWindowView::OnEndSession(bool ending) {

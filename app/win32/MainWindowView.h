@@ -25,6 +25,7 @@ namespace plover::win32 {
 class MainWindowView : public Window, public FormHost {
 public:
     static constexpr UINT RunEndedMessage = WM_APP + 2;
+    static constexpr UINT RepairStepMessage = WM_APP + 3;
 
     MainWindowView(HINSTANCE instance, Win32Synchronizer& synchronizer, ContactDialogView& contact);
     ~MainWindowView() override;
@@ -47,6 +48,9 @@ public:
     void HideMainWindow() override;
     void CloseMainWindow() override;
     void PostRunEnded() override;
+    void PostRepairStep(bool underWay) override;
+    bool BlockSessionEnd(const std::string& reason) override;
+    void UnblockSessionEnd() override;
     void StartCloseTimer(uint32_t milliseconds) override;
     void HandleMessagesUntil(const std::function<bool()>& done) override;
 

@@ -27,6 +27,15 @@ public:
         if (FAILED(profile_.get()->get_FirewallEnabled(&enabled))) return std::nullopt;
         return enabled != VARIANT_FALSE;
     }
+    std::optional<bool> EchoRequestsAllowed() override {
+        ComPtr<INetFwIcmpSettings> settings;
+        if (FAILED(profile_.get()->get_IcmpSettings(settings.put())) || !settings) {
+            return std::nullopt;
+        }
+        VARIANT_BOOL allowed = VARIANT_FALSE;
+        if (FAILED(settings.get()->get_AllowInboundEchoRequest(&allowed))) return std::nullopt;
+        return allowed != VARIANT_FALSE;
+    }
 
 private:
     ComPtr<INetFwProfile> profile_;

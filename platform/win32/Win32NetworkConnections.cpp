@@ -6,6 +6,8 @@
 #include <netcon.h>
 // clang-format on
 
+#include <string>
+
 #include "platform/win32/ComObject.h"
 
 namespace plover::win32 {
@@ -31,7 +33,55 @@ struct PropertiesTraits {
         CoTaskMemFree(properties);
     }
 };
-using Properties = UniqueResource<PropertiesTraits>;
+using PropertyBlock = UniqueResource<PropertiesTraits>;
+
+std::string Narrow(const wchar_t* wide) {
+    if (!wide) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<size_t>(size - 1));
+    return text;
+}
+
+ConnectionProperties Translate(const NETCON_PROPERTIES& properties) {
+    ConnectionProperties result;
+    result.name = Narrow(properties.pszwName);
+    switch (properties.Status) {
+        case NCS_DISCONNECTED:
+            result.status = ConnectionStatus::Disconnected;
+            break;
+        case NCS_CONNECTING:
+            result.status = ConnectionStatus::Connecting;
+            break;
+        case NCS_CONNECTED:
+            result.status = ConnectionStatus::Connected;
+            break;
+        default:
+            result.status = ConnectionStatus::Other;
+            break;
+    }
+    switch (properties.MediaType) {
+        case NCM_LAN:
+        case NCM_BRIDGE:
+        case NCM_SHAREDACCESSHOST_LAN:
+            result.media = ConnectionMedia::Lan;
+            break;
+        case NCM_PHONE:
+        case NCM_ISDN:
+        case NCM_PPPOE:
+        case NCM_TUNNEL:
+        case NCM_DIRECT:
+        case NCM_SHAREDACCESSHOST_RAS:
+            result.media = ConnectionMedia::Dialled;
+            break;
+        default:
+            result.media = ConnectionMedia::Other;
+            break;
+    }
+    return result;
+}
 
 class Win32Connection : public NetworkConnection {
 public:
@@ -39,16 +89,19 @@ public:
         : connection_(std::move(connection)) {}
 
     ConnectionCallResult ReadProperties() override {
-        Properties properties;
+        PropertyBlock properties;
         const HRESULT result = connection_.get()->GetProperties(properties.put());
         if (FAILED(result)) return ConnectionCallResult::Error;
+        if (properties.get()) properties_ = Translate(*properties.get());
         return result == S_OK ? ConnectionCallResult::Success : ConnectionCallResult::OtherSuccess;
     }
+    ConnectionProperties Properties() const override { return properties_; }
     void Connect() override { connection_.get()->Connect(); }
     void Disconnect() override { connection_.get()->Disconnect(); }
 
 private:
     ComPtr<INetConnection> connection_;
+    ConnectionProperties properties_;
 };
 
 class Win32Enumeration : public ConnectionEnumeration {

@@ -13,6 +13,10 @@ public:
         if (firewall_.switchUnreadable) return std::nullopt;
         return firewall_.enabled.load();
     }
+    std::optional<bool> EchoRequestsAllowed() override {
+        if (firewall_.switchUnreadable) return std::nullopt;
+        return firewall_.echoAllowed.load();
+    }
 
 private:
     FakeFirewall& firewall_;

@@ -17,6 +17,7 @@ public:
     std::unique_ptr<FirewallProfile> CurrentProfile() override;
 
     std::atomic<bool> enabled{true};            // Windows XP SP2 ships with it on
+    std::atomic<bool> echoAllowed{false};       // and with echo requests kept out
     std::atomic<bool> managerMissing{false};    // class not registered (older systems)
     std::atomic<bool> switchUnreadable{false};  // get_FirewallEnabled fails
     std::atomic<ComStart> startResult{ComStart::Started};

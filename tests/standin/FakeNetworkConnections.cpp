@@ -11,14 +11,18 @@ public:
 
     ConnectionCallResult ReadProperties() override {
         owner_.Record("properties " + owner_.NameOf(index_));
-        return owner_.NextPropertyResult(index_);
+        const ConnectionCallResult result = owner_.NextPropertyResult(index_);
+        if (result != ConnectionCallResult::Error) properties_ = owner_.PropertiesOf(index_);
+        return result;
     }
+    ConnectionProperties Properties() const override { return properties_; }
     void Connect() override { owner_.Switch(index_, true); }
     void Disconnect() override { owner_.Switch(index_, false); }
 
 private:
     FakeNetworkConnections& owner_;
     size_t index_;
+    ConnectionProperties properties_;
 };
 
 class FakeEnumeration : public ConnectionEnumeration {
@@ -67,7 +71,7 @@ std::unique_ptr<ConnectionManager> FakeNetworkConnections::CreateManager() {
 
 FakeNetworkConnections::Connection& FakeNetworkConnections::AddConnection(const std::string& name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    connections_.push_back(Connection{name, true, {}});
+    connections_.push_back(Connection{name, true, ConnectionMedia::Lan, {}});
     return connections_.back();
 }
 
@@ -118,6 +122,14 @@ void FakeNetworkConnections::Switch(size_t index, bool connect) {
         events_.push_back((connect ? "connect " : "disconnect ") + name);
     }
     if (onSwitch) onSwitch(name, connect);
+}
+
+ConnectionProperties FakeNetworkConnections::PropertiesOf(size_t index) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const Connection& connection = connections_.at(index);
+    return {connection.name,
+            connection.connected ? ConnectionStatus::Connected : ConnectionStatus::Disconnected,
+            connection.media};
 }
 
 size_t FakeNetworkConnections::ConnectionCount() const {

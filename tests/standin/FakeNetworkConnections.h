@@ -21,6 +21,7 @@ public:
     struct Connection {
         std::string name;
         bool connected = true;
+        ConnectionMedia media = ConnectionMedia::Lan;
         // Answers of the property reads in turn; Success once they run out.
         std::deque<ConnectionCallResult> propertyResults;
     };
@@ -42,6 +43,7 @@ public:
     // Used by the objects handed out.
     void Record(const std::string& event);
     ConnectionCallResult NextPropertyResult(size_t index);
+    ConnectionProperties PropertiesOf(size_t index) const;
     void Switch(size_t index, bool connect);
     size_t ConnectionCount() const;
     std::string NameOf(size_t index) const;

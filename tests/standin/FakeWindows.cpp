@@ -16,6 +16,12 @@ FakeWindows::FakeWindows()
     processes.Program("cmd.exe /cnetsh firewall set opmode ENABLE").effect = [this] {
         firewall.enabled = true;
     };
+    processes.Program("cmd.exe /cnetsh firewall set icmpsetting 8 ENABLE").effect = [this] {
+        firewall.echoAllowed = true;
+    };
+    processes.Program("cmd.exe /cnetsh firewall set icmpsetting 8 DISABLE").effect = [this] {
+        firewall.echoAllowed = false;
+    };
 }
 
 void FakeWindows::SetVersion(uint32_t major, uint32_t minor, const std::string& servicePack,

@@ -119,9 +119,9 @@ probe_standard() { probe_working_internet; probe_adapter_dns; probe_reseller_dns
 
 # --- the machine's registry, as Windows keeps it --------------------------------------
 # The adapter's key is named after the Linux interface index, as Wine names it.
-adapter_key() {
+adapter_key() {              # adapter_key [INTERFACE]: lan0 unless named
     local index
-    index=$(ip -o link show lan0 2>/dev/null | cut -d: -f1)
+    index=$(ip -o link show "${1:-lan0}" 2>/dev/null | cut -d: -f1)
     [ -n "$index" ] && printf 'HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{%08X-0000-0000-0000-4E6574446576}' "$index"
 }
 settings_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings'

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "netsettings/NetworkSettings.h"
+#include "system/RegistryHelpers.h"
 #include "tests/unit/app/FormFixture.h"
 
 namespace plover {
@@ -22,10 +24,10 @@ TEST(Closing, CleansUpAndSwitchesBackAFirewallTheRunSwitchedOff) {
     auto& form = fixture.Build();
     fixture.machine.files.SetContent(Snapshot, "settings");
     fixture.snapshot.SettingsSnapshotPath = Snapshot;
-    ASSERT_TRUE(form.Os().firewall.CurrentProfile());
-    fixture.machine.firewall.enabled = false;
+    ASSERT_TRUE(fixture.firewall.DisableFirewall());
     form.SetFirewallWasDisabled();
     const size_t before = fixture.machine.LogLines().size();
+    const size_t commandsBefore = fixture.machine.processes.CommandLines().size();
 
     form.CloseButtonClick();
     EXPECT_TRUE(fixture.host.closed);
@@ -34,18 +36,23 @@ TEST(Closing, CleansUpAndSwitchesBackAFirewallTheRunSwitchedOff) {
     EXPECT_FALSE(fixture.machine.files.HasFile(Temp + "winsok2.reg"));
     EXPECT_FALSE(fixture.machine.files.HasFile(Temp + "winsok.reg"));
     EXPECT_TRUE(fixture.machine.firewall.enabled);
+    EXPECT_FALSE(fixture.machine.firewall.echoAllowed);
     EXPECT_FALSE(form.FirewallWasDisabled);
-    EXPECT_EQ(fixture.machine.processes.CommandLines(),
-              (Lines{"cmd.exe /cnetsh firewall set opmode ENABLE"}));
-    EXPECT_EQ(LinesAfter(fixture.machine.LogLines(), before),
-              (Lines{"delete PloverRegKey... file ", "delete winsok2.reg ", "delete winsok.reg ",
-                     "firewall was temporary disabled enabled firewall", "close Plover tool "}));
+    EXPECT_EQ(LinesAfter(fixture.machine.processes.CommandLines(), commandsBefore),
+              (Lines{"cmd.exe /cnetsh firewall set icmpsetting 8 DISABLE",
+                     "cmd.exe /cnetsh firewall set opmode ENABLE"}));
+    // The snapshot goes only once the journal is empty: the firewall first.
+    EXPECT_EQ(
+        LinesAfter(fixture.machine.LogLines(), before),
+        (Lines{"put back firewall echo exception disabled", "put back firewall enabled firewall",
+               "firewall was temporary disabled enabled firewall", "delete PloverRegKey... file ",
+               "delete winsok2.reg ", "delete winsok.reg ", "close Plover tool "}));
 
     // A second close query (the close box after the button) does not switch it again.
     bool canClose = false;
     form.FormCloseQuery(canClose);
     EXPECT_TRUE(canClose);
-    EXPECT_EQ(fixture.machine.processes.CommandLines().size(), 1u);
+    EXPECT_EQ(fixture.machine.processes.CommandLines().size(), commandsBefore + 2);
 }
 
 TEST(Closing, WithoutSnapshotOrFirewallChangeOnlyTheRegFilesGo) {
@@ -64,10 +71,11 @@ TEST(Closing, WithoutSnapshotOrFirewallChangeOnlyTheRegFilesGo) {
 
 // A stage that holds the run until it is asked to stop, marking the
 // firewall switched off as a firewall step would.
-StageSlots HeldUntilStopped(std::atomic<bool>& entered, std::atomic<int>& laterStages) {
+StageSlots HeldUntilStopped(std::atomic<bool>& entered, std::atomic<int>& laterStages,
+                            TFirewallOperations& firewall) {
     StageSlots slots;
-    slots[0] = [&entered](ComputationalThread& thread) {
-        thread.Display().SetFirewallWasDisabled();
+    slots[0] = [&entered, &firewall](ComputationalThread& thread) {
+        if (firewall.DisableFirewall()) thread.Display().SetFirewallWasDisabled();
         entered = true;
         while (!thread.Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
@@ -80,7 +88,7 @@ TEST(Closing, InTheMiddleOfARunWaitsForTheStopThenCleansUp) {
     auto& form = fixture.Build();
     std::atomic<bool> entered{false};
     std::atomic<int> laterStages{0};
-    form.SetStageSlots(HeldUntilStopped(entered, laterStages));
+    form.SetStageSlots(HeldUntilStopped(entered, laterStages, fixture.firewall));
     form.RunTestButtonClick();
     while (!entered) std::this_thread::yield();
     form.CloseButtonClick();
@@ -105,34 +113,100 @@ TEST(Closing, InTheMiddleOfARunWaitsForTheStopThenCleansUp) {
         1);
 }
 
-TEST(Closing, ARunThatDoesNotStopInTimeIsLeftAndTheStepNamed) {
+// A stage body that holds the run, inside a repair or in a wait of its own,
+// until released.
+StageSlots HeldUntilReleased(const char* repair, std::atomic<bool>& entered,
+                             std::atomic<bool>& release) {
+    StageSlots slots;
+    slots[0] = [repair, &entered, &release](ComputationalThread& thread) {
+        const auto hold = [&] {
+            entered = true;
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        if (repair) {
+            thread.Repair(repair, hold);
+        } else {
+            hold();
+        }
+    };
+    return slots;
+}
+
+TEST(Closing, TheBoundWaitsForARepairUnderWayAndTheSessionEndIsBlockedMeanwhile) {
     FormFixture fixture;
     auto& form = fixture.Build();
     std::atomic<bool> entered{false};
     std::atomic<bool> release{false};
-    StageSlots slots;
-    slots[0] = [&](ComputationalThread& thread) {
-        thread.Repair("SwitchToDhcp", [&] {
-            entered = true;
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        });
-    };
-    form.SetStageSlots(slots);
+    form.SetStageSlots(HeldUntilReleased("SwitchToDhcp", entered, release));
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    fixture.host.HandlePendingMessages();
+    EXPECT_TRUE(form.SessionEndBlocked());
+    EXPECT_EQ(fixture.host.sessionEndBlocks, (Lines{"Finishing a network repair"}));
+    form.CloseButtonClick();
+    EXPECT_EQ(form.stopNotice.caption, "Finishing a repair before closing. Please wait...");
+    form.CloseWaitEnded();
+    // The repair goes on; the bound looks again in a second.
+    EXPECT_FALSE(fixture.host.closed);
+    EXPECT_FALSE(form.CloseCutShort());
+    EXPECT_EQ(fixture.host.closeTimers, (std::vector<uint32_t>{30000, 1000}));
+    EXPECT_EQ(fixture.machine.LogLines().back(),
+              "close waits for the repair under way SwitchToDhcp");
+    release = true;
+    ASSERT_TRUE(fixture.host.RunUntil([&] { return fixture.host.closed; }));
+    EXPECT_FALSE(form.RunActive());
+    EXPECT_FALSE(form.SessionEndBlocked());
+    EXPECT_FALSE(fixture.host.sessionEndBlocked);
+    EXPECT_EQ(fixture.machine.LogLines().back(), "close Plover tool ");
+}
+
+TEST(Closing, ARunStuckInAWaitIsLeftAndTheStepNamed) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> release{false};
+    form.SetStageSlots(HeldUntilReleased(nullptr, entered, release));
     form.RunTestButtonClick();
     while (!entered) std::this_thread::yield();
     form.CloseButtonClick();
-    EXPECT_EQ(form.stopNotice.caption, "Finishing a repair before closing. Please wait...");
+    EXPECT_EQ(form.stopNotice.caption, "Stopping the test before closing. Please wait...");
     form.CloseWaitEnded();
     EXPECT_TRUE(fixture.host.closed);
     EXPECT_TRUE(form.CloseCutShort());
     EXPECT_TRUE(form.RunActive());
     const Lines lines = fixture.machine.LogLines();
-    EXPECT_NE(
-        std::find(lines.begin(), lines.end(), "closed before the run ended, during SwitchToDhcp"),
-        lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "closed before the run ended, during stage 1"),
+              lines.end());
     EXPECT_EQ(lines.back(), "close Plover tool ");
     release = true;
     ASSERT_TRUE(fixture.FinishRun());
+}
+
+TEST(SessionEnd, WithoutTheBlockBeforeVistaARepairStillFinishesFirst) {
+    FormFixture fixture;
+    fixture.host.sessionEndBlockAvailable = false;
+    auto& form = fixture.Build();
+    std::atomic<bool> entered{false};
+    std::atomic<bool> release{false};
+    form.SetStageSlots(HeldUntilReleased("WriteProviderDns", entered, release));
+    form.RunTestButtonClick();
+    while (!entered) std::this_thread::yield();
+    fixture.host.HandlePendingMessages();
+    EXPECT_FALSE(form.SessionEndBlocked());
+    // The bound runs out during the repair, which is then let finish.
+    fixture.host.onMessageWait = [&] {
+        form.CloseWaitEnded();
+        release = true;
+    };
+    form.SessionEnding();
+    form.SessionEnded();
+    EXPECT_FALSE(form.RunActive());
+    EXPECT_FALSE(form.CloseCutShort());
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "close waits for the repair under way WriteProviderDns"),
+              lines.end());
+    EXPECT_EQ(lines.back(), "close Plover tool ");
 }
 
 TEST(SessionEnd, StopsTheRunWaitsForItAndCleansUp) {
@@ -140,6 +214,7 @@ TEST(SessionEnd, StopsTheRunWaitsForItAndCleansUp) {
     {
         FormFixture fixture;
         auto& form = fixture.Build();
+        ASSERT_TRUE(fixture.firewall.DisableFirewall());
         form.SetFirewallWasDisabled();
         form.SessionEnding();
         form.SessionEnded();
@@ -149,10 +224,9 @@ TEST(SessionEnd, StopsTheRunWaitsForItAndCleansUp) {
     }
     FormFixture fixture;
     auto& form = fixture.Build();
-    fixture.machine.firewall.enabled = false;
     std::atomic<bool> entered{false};
     std::atomic<int> laterStages{0};
-    form.SetStageSlots(HeldUntilStopped(entered, laterStages));
+    form.SetStageSlots(HeldUntilStopped(entered, laterStages, fixture.firewall));
     form.RunTestButtonClick();
     while (!entered) std::this_thread::yield();
     form.SessionEnding();
@@ -175,10 +249,9 @@ TEST(SessionEnd, ARunThatDoesNotStopInTimeIsLeftAndTheCleanUpRuns) {
     std::atomic<bool> release{false};
     StageSlots slots;
     slots[0] = [&](ComputationalThread& thread) {
-        thread.Repair("WriteProviderDns", [&] {
-            entered = true;
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        });
+        entered = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        thread.Repair("WriteProviderDns", [] {});
     };
     form.SetStageSlots(slots);
     form.RunTestButtonClick();
@@ -188,10 +261,51 @@ TEST(SessionEnd, ARunThatDoesNotStopInTimeIsLeftAndTheCleanUpRuns) {
     form.SessionEnded();
     EXPECT_TRUE(form.RunActive());
     const Lines lines = fixture.machine.LogLines();
-    EXPECT_EQ(lines[lines.size() - 4], "closed before the run ended, during WriteProviderDns");
+    EXPECT_EQ(lines[lines.size() - 4], "closed before the run ended, during stage 1");
     EXPECT_EQ(lines.back(), "close Plover tool ");
     release = true;
     ASSERT_TRUE(fixture.FinishRun());
+}
+
+TEST(StartUp, ASwitchLeftByAProgramThatWasEndedIsPutBackBeforeTheWindowOffersAnything) {
+    FormFixture fixture;
+    auto& machine = fixture.machine;
+    const std::string key = std::string(InterfacesKeyPath) + "{A}";
+    machine.registry.SetDword(RegistryRoot::LocalMachine, key, "EnableDHCP", 0);
+    machine.registry.SetMultiString(RegistryRoot::LocalMachine, key, "DefaultGateway",
+                                    {"192.168.1.1"});
+    machine.adapters.SetTable({standin::Adapter("{A}", "Ethernet", false, "192.168.1.1",
+                                                {{"192.168.1.10", "255.255.255.0"}})});
+    machine.connections.AddConnection("Local Area Connection");
+    const auto gateway = machine.registry.Value(RegistryRoot::LocalMachine, key, "DefaultGateway");
+    {
+        // The first process is ended in mid-switch, after the renewal.
+        struct ProcessEnded {};
+        machine.processes.Program("cmd.exe /c ipconfig /renew").effect = [] {
+            throw ProcessEnded{};
+        };
+        SettingsSnapshot snapshot;
+        TNetworkSettings first(machine.Os(), snapshot, fixture.regTexts);
+        EXPECT_THROW(first.SwitchToDhcp(), ProcessEnded);
+        machine.processes.Program("cmd.exe /c ipconfig /renew").effect = nullptr;
+    }
+    ASSERT_EQ(machine.registry.DwordValue(RegistryRoot::LocalMachine, key, "EnableDHCP"), 1u);
+    const size_t before = machine.LogLines().size();
+
+    auto& form = fixture.Build();
+    EXPECT_EQ(machine.registry.DwordValue(RegistryRoot::LocalMachine, key, "EnableDHCP"), 0u);
+    EXPECT_EQ(machine.registry.Value(RegistryRoot::LocalMachine, key, "DefaultGateway")->data,
+              gateway->data);
+    EXPECT_FALSE(JournalHoldsEntries(machine.Os()));
+    EXPECT_FALSE(form.RunActive());
+    Lines recovery;
+    for (const std::string& line : LinesAfter(machine.LogLines(), before)) {
+        if (line.rfind("journal", 0) == 0 || line.rfind("put back", 0) == 0) {
+            recovery.push_back(line);
+        }
+    }
+    EXPECT_EQ(recovery, (Lines{"journal of a run that did not end found, entries: 2",
+                               "put back interface settings {A}", "journal cleared "}));
 }
 
 TEST(StartUp, EndingSilentlyStillRemovesAPendingResume) {
@@ -215,9 +329,11 @@ TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
     auto& form = fixture.Build();
     fixture.machine.files.SetContent(Snapshot, "settings");
     fixture.snapshot.SettingsSnapshotPath = Snapshot;
+    ASSERT_TRUE(fixture.firewall.DisableFirewall());
     form.SetFirewallWasDisabled();
     fixture.host.answerYes = true;
     const size_t before = fixture.machine.LogLines().size();
+    const size_t commandsBefore = fixture.machine.processes.CommandLines().size();
 
     form.PromptRestart();
     EXPECT_EQ(fixture.host.questions,
@@ -236,11 +352,37 @@ TEST(PromptRestart, YesCleansUpStartsTheRestartAndHidesTheWindow) {
     // The restart ends the process before any close handling: the firewall
     // the run switched off goes back on before the restart starts.
     EXPECT_FALSE(form.FirewallWasDisabled);
-    EXPECT_EQ(fixture.machine.processes.CommandLines(),
-              (Lines{"cmd.exe /cnetsh firewall set opmode ENABLE"}));
-    EXPECT_EQ(LinesAfter(fixture.machine.LogLines(), before),
-              (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ",
-                     "firewall was temporary disabled enabled firewall", "PC restarted "}));
+    EXPECT_EQ(LinesAfter(fixture.machine.processes.CommandLines(), commandsBefore),
+              (Lines{"cmd.exe /cnetsh firewall set icmpsetting 8 DISABLE",
+                     "cmd.exe /cnetsh firewall set opmode ENABLE"}));
+    EXPECT_EQ(
+        LinesAfter(fixture.machine.LogLines(), before),
+        (Lines{"yes for repair2 ", "delete winsok2.reg ", "delete winsok.reg ",
+               "put back firewall echo exception disabled", "put back firewall enabled firewall",
+               "firewall was temporary disabled enabled firewall", "PC restarted "}));
+}
+
+TEST(PromptRestart, YesKeepsAPendingSwitchAndItsSnapshotBeforeTheRestart) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    const std::string key = std::string(InterfacesKeyPath) + "{A}";
+    fixture.machine.registry.SetDword(RegistryRoot::LocalMachine, key, "EnableDHCP", 0);
+    fixture.machine.files.SetContent(Snapshot, "settings");
+    fixture.snapshot.SettingsSnapshotPath = Snapshot;
+    // The switch the restart repair came after, not settled yet.
+    fixture.changes.WriteValue(ChangeKind::InterfaceValue, RegistryRoot::LocalMachine, key,
+                               "EnableDHCP", RegistryValueType::Dword,
+                               std::string("\x01\0\0\0", 4));
+    fixture.host.answerYes = true;
+    form.PromptRestart();
+    // The restart may end the process at once: nothing is left for the next
+    // start to put back, and the record of the user's values stays.
+    EXPECT_FALSE(JournalHoldsEntries(fixture.machine.Os()));
+    EXPECT_TRUE(fixture.machine.files.HasFile(Snapshot));
+    EXPECT_EQ(fixture.machine.registry.DwordValue(RegistryRoot::LocalMachine, key, "EnableDHCP"),
+              1u);
+    MachineChanges nextStart(fixture.machine.Os(), fixture.snapshot, fixture.regTexts);
+    EXPECT_EQ(nextStart.RecoverUnfinishedRun(), 0);
 }
 
 TEST(PromptRestart, NoChangesNothing) {

@@ -101,6 +101,16 @@ public:
     void PostRunEnded() override {
         Post([this] { form_->RunEnded(); });
     }
+    void PostRepairStep(bool underWay) override {
+        Post([this, underWay] { form_->RepairStepChanged(underWay); });
+    }
+    bool BlockSessionEnd(const std::string& reason) override {
+        if (!sessionEndBlockAvailable) return false;
+        sessionEndBlocks.push_back(reason);
+        sessionEndBlocked = true;
+        return true;
+    }
+    void UnblockSessionEnd() override { sessionEndBlocked = false; }
     // The test lets the close's time run out itself, with CloseWaitEnded.
     void StartCloseTimer(uint32_t milliseconds) override { closeTimers.push_back(milliseconds); }
     void HandleMessagesUntil(const std::function<bool()>& done) override {
@@ -115,6 +125,10 @@ public:
     // What happens while the window waits for the run (the bound running out).
     std::function<void()> onMessageWait;
     std::vector<uint32_t> closeTimers;
+    // The session's end block: false for a system without it (XP).
+    bool sessionEndBlockAvailable = true;
+    bool sessionEndBlocked = false;
+    std::vector<std::string> sessionEndBlocks;
     int messageWaits = 0;
     bool answerYes = false;
     int changes = 0;
@@ -153,9 +167,10 @@ struct FormFixture {
 
     standin::FakeWindows machine;
     FakeFormHost host;
-    TFirewallOperations firewall{machine.Os()};
     SettingsSnapshot snapshot;
     WinsockRegTexts regTexts;
+    MachineChanges changes{machine.Os(), snapshot, regTexts};
+    TFirewallOperations firewall{machine.Os(), changes};
     TMessageForm messageForm;
     std::unique_ptr<TPloverMainForm> form;
 };

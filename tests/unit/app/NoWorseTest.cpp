@@ -62,7 +62,8 @@ struct Program {
 
         TPloverMainForm& window = fixture.Build();
         const Platform& os = window.RunOs();
-        settings = std::make_unique<TNetworkSettings>(os, fixture.snapshot, fixture.regTexts);
+        settings = std::make_unique<TNetworkSettings>(os, fixture.snapshot, fixture.regTexts,
+                                                      fixture.changes);
         local = std::make_unique<TLocalConnection>(os, *settings, window);
         isp = std::make_unique<TISPSettings>(os, window);
         browser = std::make_unique<TBrowserSettings>(os);
@@ -392,6 +393,36 @@ TEST_F(StopPoints, ASwitchThatDoesNotHelpIsPutBackBeforeThePanel) {
     // Nothing is left changed: the snapshot goes as before.
     fixture.form->CloseButtonClick();
     EXPECT_TRUE(Has(machine.LogLines(), "delete PloverRegKey... file "));
+}
+
+TEST_F(StopPoints, ASwitchThatRepairsStaysOnTheLineAndAHostOnlyAdapterIsNotTouched) {
+    const std::string keyH = std::string(InterfacesKeyPath) + "{H}";
+    machine.registry.SetDword(HKLM, keyH, "EnableDHCP", 0);
+    machine.registry.SetMultiString(HKLM, keyH, "IPAddress", {"192.168.56.1"});
+    machine.registry.SetMultiString(HKLM, keyH, "DefaultGateway", {});
+    machine.adapters.SetTable(
+        {Adapter("{A}", "Ethernet", false, Gateway, {{Address, "255.255.255.0"}}),
+         Adapter("{H}", "Host-Only", false, "", {{"192.168.56.1", "255.255.255.0"}})});
+    const auto hostOnlyDhcp = machine.registry.Value(HKLM, keyH, "EnableDHCP");
+    const auto hostOnlyGateway = machine.registry.Value(HKLM, keyH, "DefaultGateway");
+    // The router is gone, and comes back while the line takes DHCP.
+    machine.sockets.ScriptEcho(Gateway, {});
+    machine.processes.Program(Renewal).effect = [this] { machine.sockets.AnswerEcho(Gateway); };
+    const Lines log = RunToTheEnd();
+    EXPECT_TRUE(fixture.form->goodPanel.visible);
+    EXPECT_TRUE(Has(log, "enabledhcp on adapter {A}"));
+    EXPECT_FALSE(Has(log, "enabledhcp on adapter {H}"));
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 1u);
+    EXPECT_EQ(machine.registry.Value(HKLM, keyH, "EnableDHCP")->data, hostOnlyDhcp->data);
+    EXPECT_EQ(machine.registry.Value(HKLM, keyH, "DefaultGateway")->data, hostOnlyGateway->data);
+    EXPECT_EQ(machine.registry.Value(HKLM, keyH, "DefaultGateway")->type, hostOnlyGateway->type);
+    EXPECT_TRUE(machine.connections.IsConnected("Local Area Connection"));
+    // The firewall goes back on at the close, and then nothing is unsettled.
+    fixture.form->CloseButtonClick();
+    EXPECT_FALSE(JournalHoldsEntries(machine.Os()));
+    EXPECT_TRUE(machine.firewall.enabled);
+    EXPECT_FALSE(machine.firewall.echoAllowed);
+    EXPECT_TRUE(machine.files.HasFile(fixture.snapshot.SettingsSnapshotPath));
 }
 
 TEST_F(StopPoints, ASwitchThatRepairsStaysAndTheSnapshotIsKept) {

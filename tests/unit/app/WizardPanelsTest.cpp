@@ -193,6 +193,9 @@ TEST(Screens, RepairNoticeAndBackToTheStageList) {
 }
 
 TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
+    const std::string SignIn =
+        "This network asks you to sign in first: sign in on the page your web browser shows, "
+        "then press \"Try Again\".";
     struct Case {
         DisplayOperation operation;
         const char* shown;  // the message control that must be visible
@@ -208,6 +211,9 @@ TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
          "fail message Call Harbour Netat 555-0100,\nany time."},
         {&RunDisplay::ShowBrowserSettingsFailure, "Label7",
          "It appears there is an issue with your browser settings.", ""},
+        {&RunDisplay::ShowSignInMessage, "Label7",
+         SignIn + "\r\n\r\nCall Harbour Netat 555-0100,\nany time.",
+         "fail message " + SignIn + " Call Harbour Netat 555-0100,\nany time."},
     };
     for (const Case& test : cases) {
         FormFixture fixture;
@@ -229,7 +235,9 @@ TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
             const auto lines = fixture.machine.LogLines();
             EXPECT_NE(std::find(lines.begin(), lines.end(), test.logged), lines.end());
         }
-        ExpectButton(form.RunTestButton, {true, true, "Run Test", 302});
+        // The sign-in sentence names the button as it then reads.
+        const bool signIn = test.operation == &RunDisplay::ShowSignInMessage;
+        ExpectButton(form.RunTestButton, {true, true, signIn ? "Try Again" : "Run Test", 302});
         ExpectButton(form.contactCancel, {true, true, "Contact Support", 164});
         ExpectButton(form.CloseButton, {true, true, "Close", 21});
 

@@ -65,17 +65,34 @@ TEST(FirewallOperations, Windows2000IsLeftAlone) {
     EXPECT_TRUE(machine.clock.Pauses().empty());
 }
 
-TEST(EnableFirewall, RunsTheSwitchOnEvenWhenOnAndPausesTwoSeconds) {
+TEST(EnableFirewall, PutsBackOnlyWhatTheRunSwitchedAndPausesTwoSeconds) {
     FakeWindows machine;
     TFirewallOperations firewall(machine.Os());
+    // Nothing switched off by this program: nothing to switch on.
     firewall.EnableFirewall();
-    EXPECT_EQ(machine.processes.CommandLines(), (Lines{SwitchOn}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_TRUE(machine.clock.Pauses().empty());
+
+    // Off, then on again: the echo exception back as it was, then the
+    // firewall on, even when something else switched it on meanwhile.
+    ASSERT_TRUE(firewall.DisableFirewall());
+    EXPECT_TRUE(machine.firewall.echoAllowed);
+    machine.firewall.enabled = true;
+    firewall.EnableFirewall();
+    EXPECT_TRUE(machine.firewall.enabled);
+    EXPECT_FALSE(machine.firewall.echoAllowed);
+    EXPECT_EQ(machine.processes.CommandLines(),
+              (Lines{"cmd.exe /cnetsh firewall set opmode DISABLE",
+                     "cmd.exe /cnetsh firewall set icmpsetting 8 ENABLE",
+                     "cmd.exe /cnetsh firewall set icmpsetting 8 DISABLE", SwitchOn}));
     EXPECT_EQ(machine.clock.Pauses(), (std::vector<uint32_t>{2000}));
     EXPECT_EQ(machine.firewall.profilesOpen, 0);
 
-    // Off, then on again: the manager sees the switch.
+    // Echo requests that were let in before stay let in.
+    machine.firewall.echoAllowed = true;
     ASSERT_TRUE(firewall.DisableFirewall());
     firewall.EnableFirewall();
+    EXPECT_TRUE(machine.firewall.echoAllowed);
     EXPECT_TRUE(machine.firewall.enabled);
 }
 

@@ -188,6 +188,7 @@ TEST_F(SwitchToDhcp, TurnsKeysWithEnableDhcpOverAndFindsTheGateway) {
     EXPECT_EQ(machine.connections.Switches(), (Lines{"disconnect LAN", "connect LAN"}));
     EXPECT_EQ(machine.processes.CommandLines(), RefreshCommands);
     EXPECT_EQ(machine.LogLines(), (Lines{
+                                      "enabledhcp on adapter {A}",
                                       "adapters count: 1",
                                       "enabledhcp  gateway found:  10.0.0.1",
                                       "enabledhcp gateway found True",
