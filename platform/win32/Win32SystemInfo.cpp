@@ -20,6 +20,15 @@ std::string GrowingQuery(Query query) {
     }
     return {};
 }
+
+// An export looked up at run time: the function does not exist on every
+// Windows the program starts on, and one missing import would stop it there.
+template <typename Function>
+Function SystemExport(const char* module, const char* name) {
+    const HMODULE handle = ::GetModuleHandleA(module);
+    if (!handle) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
+}
 }  // namespace
 
 std::optional<OsVersionInfo> Win32SystemInfo::GetVersion() {
@@ -31,6 +40,29 @@ std::optional<OsVersionInfo> Win32SystemInfo::GetVersion() {
 #pragma GCC diagnostic pop
     return OsVersionInfo{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
                          info.dwPlatformId, info.szCSDVersion};
+}
+
+std::optional<OsVersionInfo> Win32SystemInfo::TrueVersion() {
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlGetVersion = SystemExport<RtlGetVersionFunction>("ntdll.dll", "RtlGetVersion");
+    if (!rtlGetVersion) return GetVersion();
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (rtlGetVersion(&info) != 0) return GetVersion();
+    std::string servicePack;
+    for (const WCHAR* c = info.szCSDVersion; *c; ++c) {
+        servicePack.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
+    }
+    return OsVersionInfo{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
+                         info.dwPlatformId, servicePack};
+}
+
+bool Win32SystemInfo::RunsUnderWow64() {
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+    const auto isWow64Process =
+        SystemExport<IsWow64ProcessFunction>("kernel32.dll", "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
 std::string Win32SystemInfo::TempPath() {

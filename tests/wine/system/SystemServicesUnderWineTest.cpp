@@ -217,6 +217,12 @@ TEST(PrefixVersion, CodeAndServicePackMatchThePrefix) {
     const char* servicePack = std::getenv("PLOVER_EXPECT_SERVICE_PACK");
     EXPECT_EQ(GetWindowsVersionCode(platform.Os()), code ? std::atoi(code) : 3000);
     EXPECT_EQ(GetServicePackText(platform.Os()), servicePack ? servicePack : "Service Pack 1");
+    // The kernel's own answer agrees with the prefix's version in its major
+    // number; a 64-bit program is never redirected.
+    const auto trueVersion = platform.Os().system.TrueVersion();
+    ASSERT_TRUE(trueVersion.has_value());
+    EXPECT_EQ(trueVersion->majorVersion, platform.Os().system.GetVersion()->majorVersion);
+    if (sizeof(void*) == 8) EXPECT_FALSE(platform.Os().system.RunsUnderWow64());
 }
 
 }  // namespace
