@@ -76,6 +76,7 @@ const Lines WinsockCorrupted{"winsock answer:  error code 10107", "winsock is co
                              "delete winsoktemp ", "check winsock result:  False"};
 const Lines ResetEntries{
     "write in registri for reboot ",
+    "winsock reset method:  registry catalogs replaced from the export texts",
     IpResetCommand + " ",
     "pos completed 1",
     "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f ",
@@ -244,7 +245,7 @@ TEST_F(NetworkSettingsStage, AcceptedRestartEndsTheRunWithoutAFailurePanel) {
     // The resume stays arranged for the next log-on.
     EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
     EXPECT_EQ(machine.registry.StringValue(HKLM, RunKey, "PloverReboot"),
-              "C:\\Program Files\\PloverTool\\PloverTool.exe /waitsuspend");
+              "\"C:\\Program Files\\PloverTool\\PloverTool.exe\" /waitsuspend");
     const Lines commands = machine.processes.CommandLines();
     ASSERT_EQ(commands.size(), 6u + 1u + 7u);
     EXPECT_EQ(commands[6], CheckCommand);
