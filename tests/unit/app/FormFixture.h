@@ -90,6 +90,9 @@ public:
     }
     void ShowContactDialogModal() override { ++contactDialogShown; }
     void HideMainWindow() override { hidden = true; }
+    void ShowMainWindow() override { hidden = false; }
+    // The test lets the restart's minute run out itself, with RestartWaitEnded.
+    void StartRestartTimer(uint32_t milliseconds) override { restartTimers.push_back(milliseconds); }
     void CloseMainWindow() override {
         bool canClose = false;
         form_->FormCloseQuery(canClose);
@@ -115,6 +118,7 @@ public:
     // What happens while the window waits for the run (the bound running out).
     std::function<void()> onMessageWait;
     std::vector<uint32_t> closeTimers;
+    std::vector<uint32_t> restartTimers;
     int messageWaits = 0;
     bool answerYes = false;
     int changes = 0;
