@@ -13,6 +13,7 @@ namespace {
 constexpr const char* WindowClass = "PloverToolWizard";
 constexpr UINT_PTR AnimationTimer = 1;
 constexpr UINT_PTR CloseTimer = 2;
+constexpr UINT_PTR RestartTimer = 3;
 // How often a wait for the run looks again when no message comes.
 constexpr DWORD MessageWaitSlice = 50;
 constexpr UINT AnimationMilliseconds = 90;
@@ -74,6 +75,8 @@ void MainWindowView::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     UpdateWindow(Handle());
     SetForegroundWindow(Handle());
+    // The focus cue shows from the start, not only after a first key.
+    SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     if (HWND runTest = children_.WindowOf(form_->RunTestButton)) SetFocus(runTest);
     form_->FormShow();
 }
@@ -151,8 +154,26 @@ void MainWindowView::UpdateAnimationTimer() {
 void MainWindowView::ControlsChanged() {
     if (!Handle() || !IsWindow(Handle())) return;
     SyncChildren();
+    KeepFocusOnAButton();
     UpdateAnimationTimer();
     InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void MainWindowView::KeepFocusOnAButton() {
+    // Only while this window is active: the focus of another window, or of
+    // a question in front of this one, is not taken.
+    if (GetActiveWindow() != Handle()) return;
+    const HWND focus = GetFocus();
+    const FormControl* focused = children_.ControlOf(focus);
+    if (focused && focused->kind == ControlKind::Button && IsWindowVisible(focus) &&
+        IsWindowEnabled(focus)) {
+        return;
+    }
+    // A button the panel hid or disabled left the focus on the frame, where
+    // no key reaches a button.
+    if (const FormControl* button = form_->FocusButton()) {
+        if (HWND window = children_.WindowOf(*button)) SetFocus(window);
+    }
 }
 
 void MainWindowView::Paint(HDC dc) {
@@ -235,12 +256,24 @@ void MainWindowView::HandlePendingMessages() {
 void MainWindowView::RequestApplicationEnd() { PostQuitMessage(0); }
 
 bool MainWindowView::AskYesNoWarning(const std::string& text) {
-    return MessageBoxA(Handle(), text.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+    // No is the default: one stray Enter must not restart the computer.
+    return MessageBoxA(Handle(), text.c_str(), "Warning",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void MainWindowView::ShowContactDialogModal() { contact_.ShowModal(Handle()); }
 
 void MainWindowView::HideMainWindow() { ShowWindow(Handle(), SW_HIDE); }
+
+void MainWindowView::ShowMainWindow() {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+    KeepFocusOnAButton();
+}
+
+void MainWindowView::StartRestartTimer(uint32_t milliseconds) {
+    if (Handle()) SetTimer(Handle(), RestartTimer, milliseconds, nullptr);
+}
 
 void MainWindowView::CloseMainWindow() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
@@ -336,6 +369,11 @@ LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
         form_->CloseWaitEnded();
         return 0;
     }
+    if (timer == RestartTimer) {
+        KillTimer(Handle(), RestartTimer);
+        form_->RestartWaitEnded();
+        return 0;
+    }
     if (timer != AnimationTimer) return 0;
     ++frame_;
     for (const FormControl* spinner : {&form_->progressImage, &form_->tempFailImage}) {
@@ -347,6 +385,15 @@ LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
 }
 
 LRESULT MainWindowView::OnCommand(int id, int notification) {
+    // Enter and Escape, as the dialog manager reports them.
+    if (id == IDOK) {
+        form_->EnterPressed();
+        return 0;
+    }
+    if (id == IDCANCEL) {
+        form_->EscapePressed();
+        return 0;
+    }
     if (notification != BN_CLICKED) return 0;
     const FormControl* control = children_.ControlOf(id);
     // A disabled or hidden button cannot be pressed, also not by keyboard.

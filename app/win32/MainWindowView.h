@@ -45,6 +45,8 @@ public:
     bool AskYesNoWarning(const std::string& text) override;
     void ShowContactDialogModal() override;
     void HideMainWindow() override;
+    void ShowMainWindow() override;
+    void StartRestartTimer(uint32_t milliseconds) override;
     void CloseMainWindow() override;
     void PostRunEnded() override;
     void StartCloseTimer(uint32_t milliseconds) override;
@@ -73,6 +75,8 @@ private:
 
     void CreateChildren();
     void SyncChildren();
+    // After a panel change the focus is on a shown, enabled button.
+    void KeepFocusOnAButton();
     void SyncMemoText(HWND memo, const FormControl& control);
     void UpdateAnimationTimer();
     void Paint(HDC dc);
