@@ -10,7 +10,6 @@ namespace plover::win32 {
 
 namespace {
 
-constexpr const char* WindowClass = "PloverToolWizard";
 constexpr UINT_PTR AnimationTimer = 1;
 constexpr UINT_PTR CloseTimer = 2;
 constexpr UINT_PTR RestartTimer = 3;
@@ -44,7 +43,7 @@ bool MainWindowView::Create(TPloverMainForm& form) {
     windowClass.hIconSm = windowClass.hIcon;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = WindowClass;
+    windowClass.lpszClassName = ClassName;
 
     // A fixed wizard: no resizing, no maximise box, no caption text.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;

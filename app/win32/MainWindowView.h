@@ -25,6 +25,8 @@ namespace plover::win32 {
 class MainWindowView : public Window, public FormHost {
 public:
     static constexpr UINT RunEndedMessage = WM_APP + 2;
+    // Also how a second copy of the program finds this one.
+    static constexpr const char* ClassName = "PloverToolWizard";
 
     MainWindowView(HINSTANCE instance, Win32Synchronizer& synchronizer, ContactDialogView& contact);
     ~MainWindowView() override;
