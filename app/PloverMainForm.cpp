@@ -19,6 +19,9 @@ constexpr const char* CancelCaption = "Cancel";
 constexpr const char* ContactSupportCaption = "Contact Support";
 constexpr const char* RepairNotice =
     "Plover found a problem. Please wait while we attempt to repair your Internet Connection";
+constexpr const char* AdministratorNotice =
+    "Plover found a problem. Repairs need an administrator: please sign in as an administrator "
+    "and run the test again";
 constexpr const char* BrowserSettingsNotice =
     "It appears there is an issue with your browser settings.";
 constexpr const char* RestartQuestion =
@@ -185,7 +188,7 @@ void TPloverMainForm::ShowRepairInProgress() {
     // A cancelled run may still be inside its stage; the welcome screen the
     // user went back to stays.
     if (RunCancelled()) return;
-    Label7.caption = RepairNotice;
+    Label7.caption = os_.system.HasAdministratorRights() ? RepairNotice : AdministratorNotice;
     Label7.visible = true;
     tempFailImage.visible = true;
     tempFailImage.animating = true;

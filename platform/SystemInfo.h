@@ -26,6 +26,9 @@ public:
     // True for a 32-bit program on 64-bit Windows, whose System32 is
     // silently the 32-bit SysWOW64.
     virtual bool RunsUnderWow64() = 0;
+    // The program runs with administrator rights (a limited account on XP,
+    // where the manifest does not elevate, has none). True when unknown.
+    virtual bool HasAdministratorRights() = 0;
     virtual std::string TempPath() = 0;         // with its trailing backslash
     virtual std::string SystemDirectory() = 0;  // without a trailing backslash
     virtual std::string EnvironmentVariable(const std::string& name) = 0;

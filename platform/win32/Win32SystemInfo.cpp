@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 namespace plover::win32 {
@@ -63,6 +64,21 @@ bool Win32SystemInfo::RunsUnderWow64() {
         SystemExport<IsWow64ProcessFunction>("kernel32.dll", "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool Win32SystemInfo::HasAdministratorRights() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    if (!::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                    DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid)) {
+        return true;
+    }
+    const std::unique_ptr<void, PVOID(WINAPI*)(PSID)> administrators(sid, ::FreeSid);
+    BOOL member = FALSE;
+    // The thread's token, or else the process's: a group present only to
+    // deny access does not count.
+    if (!::CheckTokenMembership(nullptr, administrators.get(), &member)) return true;
+    return member != FALSE;
 }
 
 std::string Win32SystemInfo::TempPath() {

@@ -10,6 +10,7 @@ public:
     std::optional<OsVersionInfo> GetVersion() override;
     std::optional<OsVersionInfo> TrueVersion() override;
     bool RunsUnderWow64() override;
+    bool HasAdministratorRights() override;
     std::string TempPath() override;
     std::string SystemDirectory() override;
     std::string EnvironmentVariable(const std::string& name) override;

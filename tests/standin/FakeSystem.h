@@ -18,6 +18,7 @@ public:
         return trueVersion ? trueVersion : version;
     }
     bool RunsUnderWow64() override { return wow64; }
+    bool HasAdministratorRights() override { return administrator; }
     std::string TempPath() override { return tempPath; }
     std::string SystemDirectory() override { return systemDirectory; }
     std::string EnvironmentVariable(const std::string& name) override {
@@ -32,6 +33,7 @@ public:
     // Empty: the system is what GetVersion says.
     std::optional<OsVersionInfo> trueVersion;
     bool wow64 = false;
+    bool administrator = true;
     std::string tempPath = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     std::map<std::string, std::string> environment{{"windir", "C:\\WINDOWS"}};

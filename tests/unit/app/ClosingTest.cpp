@@ -287,6 +287,20 @@ TEST(PromptRestart, ARestartThatDoesNotComeBringsTheWindowBackAndUndoesTheResume
     EXPECT_TRUE(ending.host.hidden);
 }
 
+TEST(RepairNotice, SaysThatRepairsNeedAnAdministratorOnALimitedAccount) {
+    for (const bool administrator : {true, false}) {
+        FormFixture fixture;
+        fixture.machine.system.administrator = administrator;
+        auto& form = fixture.Build();
+        form.ShowRepairInProgress();
+        EXPECT_EQ(form.Label7.caption,
+                  administrator ? "Plover found a problem. Please wait while we attempt to repair "
+                                  "your Internet Connection"
+                                : "Plover found a problem. Repairs need an administrator: please "
+                                  "sign in as an administrator and run the test again");
+    }
+}
+
 TEST(PromptRestart, NoChangesNothing) {
     FormFixture fixture;
     auto& form = fixture.Build();

@@ -201,6 +201,28 @@ TEST_F(NetworkSettingsStage, HealthyWinsockLeavesNothingToReset) {
     EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
 }
 
+// A limited account: every check runs as before, no repair touches the
+// machine, and no restart is offered for a reset that never ran.
+TEST_F(NetworkSettingsStage, WithoutAdministratorRightsDiagnosesButRepairsNothing) {
+    machine.adapters.SetTable({SelfAssigned});
+    machine.system.administrator = false;
+    display.answerYes = true;
+    EXPECT_EQ(RunStage(), 7);
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(lines, Concat({HardwarePass,
+                             IpCheckStart,
+                             RepairMethod1,
+                             {"repair skipped, it needs an administrator:  RenewAddresses"},
+                             AfterRepair1,
+                             {"restart repair skipped, it needs an administrator ", NotRepaired},
+                             RunEnd}));
+    EXPECT_EQ(display.Operations(),
+              (Lines{"ShowRepairInProgress", "ShowNoInternetFailure", "StageCompleted"}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_TRUE(machine.connections.Switches().empty());
+    EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
+}
+
 TEST_F(NetworkSettingsStage, DeclinedRestartUndoesTheResumeAndFails) {
     machine.adapters.SetTable({SelfAssigned});
     display.answerYes = false;
