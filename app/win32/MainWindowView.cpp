@@ -48,7 +48,10 @@ bool MainWindowView::Create(TPloverMainForm& form) {
     // A fixed wizard: no resizing, no maximise box, no caption text.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight};
+    scale_ = DpiScale(DpiScale::SystemDpi());
+    childFonts_.SetDpi(scale_.Dpi());
+    RECT frame =
+        scale_.ToScreen(RECT{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight});
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -91,7 +94,7 @@ void MainWindowView::CreateChildren() {
     };
     const std::vector<FormControl*>& controls = form_->Controls();
     children_.Create(Handle(), instance_, {controls.begin(), controls.end()}, FirstChildId,
-                     childStyle, fonts_);
+                     childStyle, childFonts_);
 }
 
 bool MainWindowView::ShownOnScreen(const FormControl& control) const {
@@ -121,9 +124,9 @@ void MainWindowView::SyncChildren() {
         } else {
             SyncMemoText(child.window, control);
         }
-        const RECT area = Bounds(control);
-        SetWindowPos(child.window, nullptr, area.left, area.top, control.width, control.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT area = scale_.ToScreen(Bounds(control));
+        SetWindowPos(child.window, nullptr, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(child.window, ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
         if (control.kind == ControlKind::Button) InvalidateRect(child.window, nullptr, FALSE);
     }
@@ -176,6 +179,7 @@ void MainWindowView::KeepFocusOnAButton() {
 }
 
 void MainWindowView::Paint(HDC dc) {
+    const DesignUnits design(dc, scale_);
     RECT client{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight};
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     linkAreas_.clear();
@@ -230,7 +234,8 @@ void MainWindowView::PaintControl(HDC dc, const FormControl& control) {
     }
 }
 
-const FormControl* MainWindowView::LinkAt(POINT point) const {
+const FormControl* MainWindowView::LinkAt(POINT screenPoint) const {
+    const POINT point = scale_.ToDesign(screenPoint);
     for (const auto& [link, area] : linkAreas_) {
         if (PtInRect(&area, point) && ShownOnScreen(*link)) return link;
     }
@@ -350,13 +355,13 @@ LRESULT MainWindowView::OnPaint() {
     PAINTSTRUCT paint;
     HDC screen = BeginPaint(Handle(), &paint);
     UniqueMemoryDc buffer(CreateCompatibleDC(screen));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, TPloverMainForm::ClientWidth,
-                                               TPloverMainForm::ClientHeight));
+    const int width = scale_.ToScreen(TPloverMainForm::ClientWidth);
+    const int height = scale_.ToScreen(TPloverMainForm::ClientHeight);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     {
         Selection select(buffer.get(), bitmap.get());
         Paint(buffer.get());
-        BitBlt(screen, 0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight,
-               buffer.get(), 0, 0, SRCCOPY);
+        BitBlt(screen, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
     }
     EndPaint(Handle(), &paint);
     return 0;
@@ -377,7 +382,7 @@ LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
     ++frame_;
     for (const FormControl* spinner : {&form_->progressImage, &form_->tempFailImage}) {
         if (!ShownOnScreen(*spinner)) continue;
-        const RECT area = Bounds(*spinner);
+        const RECT area = scale_.ToScreen(Bounds(*spinner));
         InvalidateRect(Handle(), &area, FALSE);
     }
     return 0;
@@ -406,7 +411,9 @@ LRESULT MainWindowView::OnCommand(int id, int notification) {
 std::optional<LRESULT> MainWindowView::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const FormControl* control = children_.ControlOf(static_cast<int>(item.CtlID));
     if (!control || control->kind != ControlKind::Button) return std::nullopt;
-    DrawSkinButton(item.hDC, item.rcItem, control->caption.c_str(), fonts_.For(control->font),
+    const DesignUnits design(item.hDC, scale_);
+    const RECT area{0, 0, control->width, control->height};
+    DrawSkinButton(item.hDC, area, control->caption.c_str(), fonts_.For(control->font),
                    (item.itemState & ODS_DISABLED) == 0, (item.itemState & ODS_SELECTED) != 0,
                    (item.itemState & ODS_FOCUS) != 0, control == &form_->RunTestButton);
     return TRUE;

@@ -11,6 +11,7 @@
 #include "app/PloverMainForm.h"
 #include "app/win32/ChildWindows.h"
 #include "app/win32/ContactDialogView.h"
+#include "app/win32/DpiScale.h"
 #include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
 #include "app/win32/Window.h"
@@ -92,7 +93,11 @@ private:
     ContactDialogView& contact_;
     TPloverMainForm* form_ = nullptr;
     ChildWindows children_;
+    DpiScale scale_;
+    // Fonts drawn in design units (painting, the owner-drawn buttons) and
+    // fonts of the child windows, made at the screen's DPI.
     FontCache fonts_;
+    FontCache childFonts_;
     std::vector<std::pair<const FormControl*, RECT>> linkAreas_;
     const FormControl* hoverLink_ = nullptr;
     const FormControl* pressedLink_ = nullptr;
