@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/MemoText.h"
 #include "app/win32/Artwork.h"
 #include "system/Log.h"
@@ -57,8 +59,11 @@ bool MainWindowView::Create(TPloverMainForm& form) {
     const int height = frame.bottom - frame.top;
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + ((work.right - work.left) - width) / 2;
-    const int top = work.top + ((work.bottom - work.top) - height) / 2;
+    const int left =
+        std::max<int>(work.left, work.left + ((work.right - work.left) - width) / 2);
+    // A scaled window taller or wider than the screen keeps its caption and
+    // close box on it.
+    const int top = std::max<int>(work.top, work.top + ((work.bottom - work.top) - height) / 2);
     if (!CreateOwnWindow(windowClass, exStyle, "", style,
                          RECT{left, top, left + width, top + height}, nullptr)) {
         return false;

@@ -19,7 +19,7 @@ screen_pid=
 screen_start() {
     local fdfile
     fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${LAB_SCREEN:-800x600}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     screen_pid=$!
     bounded 5 test -s "$fdfile"
     export DISPLAY=:$(tr -dc 0-9 <"$fdfile")
