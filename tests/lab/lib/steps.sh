@@ -2,9 +2,12 @@
 # starting, running and closing the wizard, the restart repair's path, the
 # reseller's DNS repair, and a run whose log the lab makes hostile.
 
-open_wizard() {             # from its own folder, as a user starts it
-    pushd "$WINEPREFIX/drive_c/PloverTool" >/dev/null || return 1
-    start_program 'C:\PloverTool\PloverTool.exe'
+open_wizard() {             # from its own folder, as a user starts it (LAB_PROGRAM: another copy)
+    local program=${LAB_PROGRAM:-'C:\PloverTool\PloverTool.exe'} folder
+    folder=${program#C:\\}
+    folder=${folder%\\*}
+    pushd "$WINEPREFIX/drive_c/${folder//\\//}" >/dev/null || return 1
+    start_program "$program"
     popd >/dev/null || return 1
     wait_window 30
     check window.shown $? "no wizard window"
