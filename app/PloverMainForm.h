@@ -83,6 +83,8 @@ public:
     // Windows gives a program before it ends it.
     static constexpr uint32_t CloseWaitMilliseconds = 30000;
     static constexpr uint32_t SessionEndWaitMilliseconds = 8000;
+    // How long the hidden window waits, after Yes, for the session to end.
+    static constexpr uint32_t RestartWaitMilliseconds = 60000;
 
     // Fields.
     int StageIndex = 0;
@@ -123,6 +125,9 @@ public:
     // blocked in between.
     void RepairStepChanged(bool underWay);
     bool SessionEndBlocked() const { return sessionEndBlocked_; }
+    // The restart accepted a minute ago has not come (cancelled by a
+    // program with unsaved work, or blocked by a policy).
+    void RestartWaitEnded();
     // The session is asked whether it may end (it may; the run is stopped),
     // and then ends: the run is waited for (bounded) and the close's
     // clean-up done.
@@ -132,6 +137,18 @@ public:
     // what start-up needs): a resume arranged by an earlier run is undone,
     // so that the program is not started and silently ended at every log-on.
     void EndedWithoutWindow();
+
+    // The keyboard (FormKeyboard.cpp). Enter presses the panel's default
+    // button; Escape is Cancel during a run and Close otherwise. Neither
+    // does anything while the program is ending.
+    void EnterPressed();
+    void EscapePressed();
+    // The panel's default button, Run Test or Try Again, when it can be
+    // pressed; nothing on the run's panel.
+    FormControl* DefaultButton();
+    // Where the focus belongs after a panel change: the default button, or
+    // else the first button shown and enabled; nothing when none is.
+    FormControl* FocusButton();
 
     // Run display.
     void StageCompleted() override;
@@ -193,6 +210,8 @@ private:
     Closing closing_ = Closing::No;
     bool closeCutShort_ = false;
     bool sessionEndBlocked_ = false;
+    // Yes was answered and the window hidden; the session has not ended yet.
+    bool awaitingRestart_ = false;
 };
 
 }  // namespace plover
