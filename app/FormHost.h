@@ -22,6 +22,11 @@ public:
     virtual bool AskYesNoWarning(const std::string& text) = 0;
     virtual void ShowContactDialogModal() = 0;
     virtual void HideMainWindow() = 0;
+    // Shows the hidden window again, in front.
+    virtual void ShowMainWindow() = 0;
+    // The window's thread calls RestartWaitEnded on the window once, after
+    // this many milliseconds, unless the process has ended by then.
+    virtual void StartRestartTimer(uint32_t milliseconds) = 0;
     // The close request: runs the close query and, when allowed, the close.
     virtual void CloseMainWindow() = 0;
     // Called on the diagnostic thread as it ends; the window's thread must

@@ -23,6 +23,7 @@ void PageService::httpcomDone(TWinHTTP&, const std::string&, const std::string& 
     PageText.clear();
     // The page is taken as a C string: it ends at its first NUL byte.
     PageText = stream.substr(0, stream.find('\0'));
+    loaded_ = true;
 }
 
 void PageService::httpcomAnyError(TWinHTTP&) { PageText = "any error"; }
@@ -33,16 +34,18 @@ void PageService::httpcomHTTPError(TWinHTTP&, int, const std::string&) {
 
 void PageService::httpcomHostUnreachable(TWinHTTP&) { PageText = "Host Unreacheable"; }
 
-std::string PageService::FetchPage(const std::string& url) {
+FetchedPage PageService::Fetch(const std::string& url, const std::string& proxy) {
     PageText.clear();
+    loaded_ = false;
     httpcom.URL = url;
+    httpcom.ProxyServer = proxy;
     try {
         httpcom.Read(true);
     } catch (...) {
         // A fetch that cannot start leaves PageText empty.
     }
     for (int polls = 0; PageText.empty() && polls < MaxPolls; ++polls) clock_.Sleep(PollPause);
-    return PageText;
+    return {PageText, loaded_, httpcom.RedirectedTo};
 }
 
 }  // namespace plover

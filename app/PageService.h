@@ -19,8 +19,9 @@ public:
     PageService(const PageService&) = delete;
     PageService& operator=(const PageService&) = delete;
 
-    // Clears PageText, fetches url and waits for the outcome in PageText.
-    std::string FetchPage(const std::string& url) override;
+    // Clears PageText, fetches url (through proxy, when one is named) and
+    // waits for the outcome in PageText.
+    FetchedPage Fetch(const std::string& url, const std::string& proxy) override;
 
     void httpcomDone(TWinHTTP& sender, const std::string& contentType, const std::string& stream,
                      uint64_t fileSize);
@@ -39,6 +40,7 @@ public:
 
 private:
     Clock& clock_;
+    bool loaded_ = false;  // the last fetch delivered a body; window's thread only
 };
 
 }  // namespace plover

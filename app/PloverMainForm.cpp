@@ -2,6 +2,7 @@
 
 #include "app/BrandingBlock.h"
 #include "app/BrandingText.h"
+#include "netsettings/UsableAddressWait.h"
 #include "platform/UniqueResource.h"
 #include "system/Log.h"
 #include "system/ResumeState.h"
@@ -18,10 +19,19 @@ constexpr const char* CancelCaption = "Cancel";
 constexpr const char* ContactSupportCaption = "Contact Support";
 constexpr const char* RepairNotice =
     "Plover found a problem. Please wait while we attempt to repair your Internet Connection";
+constexpr const char* AdministratorNotice =
+    "Plover found a problem. Repairs need an administrator: please sign in as an administrator "
+    "and run the test again";
 constexpr const char* BrowserSettingsNotice =
     "It appears there is an issue with your browser settings.";
+constexpr const char* SignInSentence =
+    "This network asks you to sign in first: sign in on the page your web browser shows, "
+    "then press \"Try Again\".";
 constexpr const char* RestartQuestion =
     "PloverTool requires your computer to be restarted. Do you want to restart it now?";
+constexpr const char* RestartMissingNotice =
+    "The computer did not restart, so the repair has not taken effect. Please save your work, "
+    "restart the computer yourself and run the test again.";
 // Why Run Test waits after Cancel, and why the window stays after a close.
 constexpr const char* StoppingNotice = "Stopping the test. Please wait...";
 constexpr const char* FinishingRepairNotice =
@@ -187,7 +197,7 @@ void TPloverMainForm::ShowRepairInProgress() {
     // A cancelled run may still be inside its stage; the welcome screen the
     // user went back to stays.
     if (RunCancelled()) return;
-    Label7.caption = RepairNotice;
+    Label7.caption = os_.system.HasAdministratorRights() ? RepairNotice : AdministratorNotice;
     Label7.visible = true;
     tempFailImage.visible = true;
     tempFailImage.animating = true;
@@ -240,6 +250,17 @@ void TPloverMainForm::ShowSupportMessage() {
     Label7.visible = true;
     Label7.caption = ContactSupportText;
     WriteLog(os_, "fail message", ContactSupportText);
+    FinalFailure();
+}
+
+void TPloverMainForm::ShowSignInMessage() {
+    if (RunCancelled()) return;
+    Label7.visible = true;
+    // A blank line apart on the panel; one line in the log.
+    Label7.caption = std::string(SignInSentence) + "\r\n\r\n" + ContactSupportText;
+    WriteLog(os_, "fail message", std::string(SignInSentence) + " " + ContactSupportText);
+    // The button is called what the sentence calls it.
+    RunTestButton.caption = TryAgainCaption;
     FinalFailure();
 }
 
@@ -322,6 +343,7 @@ void TPloverMainForm::contactCancelClick() {
 
 void TPloverMainForm::FormShow() {
     messageForm_.contactInfoMemo.caption = ContactSupportText;
+    WriteLog(os_, "windows version: ", TrueWindowsVersionText(os_));
     const int32_t version = GetWindowsVersionCode(os_);
     if (version != WindowsVersion::Windows2000 && version != WindowsVersion::WindowsXP &&
         version != WindowsVersion::WindowsVista) {
@@ -335,6 +357,10 @@ void TPloverMainForm::FormShow() {
             os_.clock.Sleep(ResumePauseMilliseconds);
             host_.HandlePendingMessages();
         }
+        WaitForUsableAddress(os_, [this] {
+            host_.HandlePendingMessages();
+            return !endRequested_;
+        });
         // A program that is ending does not start a run it would cut short.
         if (!endRequested_) RunTestButtonClick();
     }
@@ -441,6 +467,24 @@ void TPloverMainForm::PromptRestart() {
     WriteLog(os_, "PC restarted", "");
     os_.processes.ShellOpen("shutdown", "/r /t 0", "", true);
     host_.HideMainWindow();
+    awaitingRestart_ = true;
+    host_.StartRestartTimer(RestartWaitMilliseconds);
+}
+
+void TPloverMainForm::RestartWaitEnded() {
+    if (!awaitingRestart_ || endRequested_) return;
+    awaitingRestart_ = false;
+    WriteLog(os_, "the restart did not come", "window shown again");
+    // Nothing may start this program by itself at some later log-on, and
+    // such a start would take itself for the resumed run.
+    RemoveResumeSchedule(os_);
+    ClearResumeMarker(os_);
+    Label7.caption = RestartMissingNotice;
+    Label7.visible = true;
+    Label8.visible = false;
+    mssgAtxt.visible = false;
+    FinalFailure();
+    host_.ShowMainWindow();
 }
 
 void TPloverMainForm::LinkClick(const FormControl& link) {

@@ -83,6 +83,8 @@ public:
     // Windows gives a program before it ends it.
     static constexpr uint32_t CloseWaitMilliseconds = 30000;
     static constexpr uint32_t SessionEndWaitMilliseconds = 8000;
+    // How long the hidden window waits, after Yes, for the session to end.
+    static constexpr uint32_t RestartWaitMilliseconds = 60000;
 
     // Fields.
     int StageIndex = 0;
@@ -101,7 +103,9 @@ public:
     PingService Ping;
     PageService Page;
     bool PingHost(const std::string& host) override { return Ping.PingHost(host); }
-    std::string FetchPage(const std::string& url) override { return Page.FetchPage(url); }
+    FetchedPage Fetch(const std::string& url, const std::string& proxy) override {
+        return Page.Fetch(url, proxy);
+    }
 
     // Event handlers.
     void FormShow();
@@ -121,6 +125,9 @@ public:
     // blocked in between.
     void RepairStepChanged(bool underWay);
     bool SessionEndBlocked() const { return sessionEndBlocked_; }
+    // The restart accepted a minute ago has not come (cancelled by a
+    // program with unsaved work, or blocked by a policy).
+    void RestartWaitEnded();
     // The session is asked whether it may end (it may; the run is stopped),
     // and then ends: the run is waited for (bounded) and the close's
     // clean-up done.
@@ -131,6 +138,18 @@ public:
     // so that the program is not started and silently ended at every log-on.
     void EndedWithoutWindow();
 
+    // The keyboard (FormKeyboard.cpp). Enter presses the panel's default
+    // button; Escape is Cancel during a run and Close otherwise. Neither
+    // does anything while the program is ending.
+    void EnterPressed();
+    void EscapePressed();
+    // The panel's default button, Run Test or Try Again, when it can be
+    // pressed; nothing on the run's panel.
+    FormControl* DefaultButton();
+    // Where the focus belongs after a panel change: the default button, or
+    // else the first button shown and enabled; nothing when none is.
+    FormControl* FocusButton();
+
     // Run display.
     void StageCompleted() override;
     void ShowRepairInProgress() override;
@@ -139,6 +158,7 @@ public:
     void ShowNoInternetFailure() override;
     void ShowRouterMessage() override;
     void ShowSupportMessage() override;
+    void ShowSignInMessage() override;
     void ShowBrowserSettingsFailure() override;
     void PromptRestart() override;
     bool RestartAccepted() const override { return RestartAcceptedFlag; }
@@ -190,6 +210,8 @@ private:
     Closing closing_ = Closing::No;
     bool closeCutShort_ = false;
     bool sessionEndBlocked_ = false;
+    // Yes was answered and the window hidden; the session has not ended yet.
+    bool awaitingRestart_ = false;
 };
 
 }  // namespace plover

@@ -24,7 +24,8 @@ StageSlots BuildStageSlots(ProcessObjects& objects) {
         RunNameResolutionStage(thread, objects.NameResolution);
     };
     slots[4] = [&objects](ComputationalThread& thread) {
-        RunBrowserSettingsStage(thread, objects.BrowserSettings);
+        RunBrowserSettingsStage(thread, objects.BrowserSettings, objects.NameResolution,
+                                objects.NetworkSettings.Changes());
     };
     return slots;
 }

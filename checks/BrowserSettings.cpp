@@ -12,6 +12,7 @@ namespace {
 constexpr const char* InternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr const char* ProxyEnableValue = "ProxyEnable";
+constexpr const char* ProxyServerValue = "ProxyServer";
 constexpr std::string_view DwordZero{"\0\0\0\0", 4};
 // Each call waits this long after closing the key, so the browser settings
 // stage never hurries past a change it has just made.
@@ -38,6 +39,17 @@ std::optional<uint32_t> ReadDword(RegistryKey& key, const std::string& name) {
 
 }  // namespace
 
+std::string EnabledProxyServer(const Platform& os) {
+    auto key = OpenInternetSettings(os);
+    if (!key) return {};
+    const auto enabled = ReadDword(*key, ProxyEnableValue);
+    if (!enabled || *enabled == 0) return {};
+    const auto server = key->ReadValue(ProxyServerValue);
+    if (!server || server->type != RegistryValueType::String) return {};
+    // The stored text may carry its terminating NUL.
+    return server->data.substr(0, server->data.find('\0'));
+}
+
 bool TBrowserSettings::IsProxyDisabled() {
     bool disabled = false;
     if (auto key = OpenInternetSettings(os_)) {
@@ -47,12 +59,13 @@ bool TBrowserSettings::IsProxyDisabled() {
     return disabled;
 }
 
-void TBrowserSettings::DisableProxy() {
-    if (auto key = OpenInternetSettings(os_)) {
-        // A failed write shows in the stage's second check.
-        key->WriteValue(ProxyEnableValue, RegistryValueType::Dword, DwordZero);
-    }
+ChangeId TBrowserSettings::DisableProxy(MachineChanges& changes) {
+    // A failed write shows in the stage's second check.
+    const ChangeId change =
+        changes.WriteValue(ChangeKind::ProxySwitch, RegistryRoot::CurrentUser, InternetSettingsKey,
+                           ProxyEnableValue, RegistryValueType::Dword, DwordZero);
     os_.clock.Sleep(ClosingPauseMs);
+    return change;
 }
 
 }  // namespace plover

@@ -160,6 +160,10 @@ void ComputationalThread::EndStep() noexcept {
 bool ComputationalThread::Repair(const char* name, const std::function<void()>& repair) {
     if (!StartStep(name, true)) return false;
     ScopeExit done([this] { EndStep(); });
+    if (!os_.system.HasAdministratorRights()) {
+        WriteLog(os_, "repair skipped, it needs an administrator: ", name);
+        return true;
+    }
     repair();
     return true;
 }

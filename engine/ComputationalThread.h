@@ -68,6 +68,9 @@ public:
 
     // Runs a repair to its end, pauses shortened by a stop but every action
     // done; false, running nothing, when the run has been asked to stop.
+    // Without administrator rights every write of a repair would fail
+    // silently: the repair is skipped and logged, and the run goes on
+    // diagnosing.
     bool Repair(const char* name, const std::function<void()>& repair);
     // Runs a step that undoes a repair: to its end, stop or not.
     void Undo(const char* name, const std::function<void()>& undo);

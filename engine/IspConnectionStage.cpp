@@ -24,7 +24,8 @@ void RunIspConnectionStage(ComputationalThread& thread, TNetworkSettings& Networ
     thread.Synchronize(&RunDisplay::ShowRepairInProgress);
     WriteLog(os, "checking ISP connection step", "error - try to repair");
     if (!thread.Repair("SwitchToDhcp", [&] { NetworkSettings.SwitchToDhcp(); })) return;
-    if (ISPSettings.CheckIsp()) {
+    // The switch is judged by the same signs of life as the line before it.
+    if (ISPSettings.CheckIsp() || ISPSettings.IspAnswersTcp()) {
         NetworkSettings.KeepDhcpSwitch();
         thread.Synchronize(&RunDisplay::ResumeStagesPanel);
         WriteLog(os, "checking ISP connection step - pass", "repaired");

@@ -128,7 +128,8 @@ void CheckGateway(ComputationalThread& thread, TNetworkSettings& NetworkSettings
     if (!SwitchToDhcp(thread, NetworkSettings)) return;
     os.clock.Sleep(AfterGatewayRepairMs);
     SwitchFirewallOff(thread, FirewallOperations);
-    ok = LocalConnection.PingGateway();
+    // The switch is judged by the same signs of life as the gateway before it.
+    ok = LocalConnection.PingGateway() || LocalConnection.GatewayAnswersTcp();
     if (!ok) {
         const std::string gateway = NetworkSettings.GetGatewayFromRegistry();
         WriteLog(os, "gateway from registry", gateway);

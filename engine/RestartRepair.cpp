@@ -31,6 +31,14 @@ void RunRestartRepair(ComputationalThread& thread, TNetworkSettings& NetworkSett
         endWithoutRestart();
         return;
     }
+    // A limited account could neither reset nor arrange the resume: no
+    // restart is offered for a repair that did not happen.
+    if (!os.system.HasAdministratorRights()) {
+        WriteLog(os, "restart repair skipped, it needs an administrator", "");
+        if (stage1) WriteLog(os, NotRepaired, "");
+        endWithoutRestart();
+        return;
+    }
     if (!IsOsSuitableForRepair2(os) || thread.Display().WasRestarted()) {
         if (stage1) WriteLog(os, NotRepaired, "");
         endWithoutRestart();

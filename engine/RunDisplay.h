@@ -16,6 +16,9 @@ public:
     virtual void ShowNoInternetFailure() = 0;
     virtual void ShowRouterMessage() = 0;
     virtual void ShowSupportMessage() = 0;
+    // The support message, after the sentence that asks the user to sign in
+    // to the network in the browser first and then to try again.
+    virtual void ShowSignInMessage() = 0;
     virtual void ShowBrowserSettingsFailure() = 0;
     virtual void PromptRestart() = 0;
 

@@ -20,6 +20,9 @@ constexpr uint64_t DefaultBodySizeLimit = 8 * 1024 * 1024;
 struct HttpGetRequest {
     std::string url;  // with its scheme
     std::string agent;
+    // The proxy to ask, as the browser settings name it: "host:port", or a
+    // list per scheme ("http=host:port;https=..."). Empty: a direct connection.
+    std::string proxy;
     // Offer to leave the system's offline mode before sending.
     bool showGoOnlineMessage = true;
     // Asked while the exchange runs; true ends it at once, interrupted.
@@ -39,10 +42,13 @@ struct HttpTransfer {
     bool interrupted = false;    // stopped on request before the body ended
     bool timedOut = false;       // the time limit ended the exchange early
     bool capped = false;         // the body reached the size limit; the rest was left unread
+    // The address the last redirect followed pointed to; empty when the
+    // first answer was the last.
+    std::string redirectedTo;
 };
 
 // One GET exchange, done synchronously on the calling thread: no cache in
-// either direction, no proxy, back within the request's time limit and
+// either direction, through the request's proxy or none, back within the request's time limit and
 // holding no more of the body than its size limit.
 // May throw for an unexpected failure.
 class HttpTransport {

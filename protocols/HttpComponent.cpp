@@ -21,6 +21,8 @@ bool TWinHTTP::Read(bool wait) {
     HttpGetRequest request;
     request.url = CompleteUrl(URL);
     request.agent = Agent;
+    request.proxy = ProxyServer;
+    RedirectedTo.clear();
     request.showGoOnlineMessage = ShowGoOnlineMessage;
     request.timeLimitMilliseconds = TransferTimeLimit;
     request.bodySizeLimit = BodySizeLimit;
@@ -61,6 +63,7 @@ void TWinHTTP::Deliver(const HttpTransfer* transfer) {
         fire(OnAnyError);
         return;
     }
+    RedirectedTo = transfer->redirectedTo;
     if (transfer->interrupted) {
         fire(OnDoneInterrupted);
         return;

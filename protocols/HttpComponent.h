@@ -32,6 +32,12 @@ public:
     std::string Agent;
     std::string URL;  // "http://" is put in front of an address without "://"
     bool ShowGoOnlineMessage = true;
+    // The proxy a fetch goes through, as the browser settings name it;
+    // empty: a direct connection.
+    std::string ProxyServer;
+    // Where the redirects of the last fetch led (the address the last one
+    // pointed to); empty when it met none. Set before its events are raised.
+    std::string RedirectedTo;
     // A fetch is given up after this many milliseconds, so that a waiting
     // Read always returns.
     uint32_t TransferTimeLimit = DefaultTransferTimeLimit;

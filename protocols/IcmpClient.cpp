@@ -31,8 +31,9 @@ Ipv4Address TIdIcmpClient::ResolveHost() {
 }
 
 void TIdIcmpClient::PingOnce() {
-    const auto request = BuildEchoRequest(static_cast<uint16_t>(sockets_.CurrentProcessId()),
-                                          sequence_, clock_.TickCount());
+    const auto identifier = static_cast<uint16_t>(sockets_.CurrentProcessId());
+    const uint16_t sequence = sequence_;
+    const auto request = BuildEchoRequest(identifier, sequence, clock_.TickCount());
     ++sequence_;
 
     int error = 0;
@@ -53,15 +54,27 @@ void TIdIcmpClient::PingOnce() {
 
     std::array<uint8_t, EchoReceiveBufferSize> buffer{};
     size_t received = 0;
-    takeInHand();
-    // A run asked to stop waits for no reply: the ping counts as unanswered.
-    const WaitResult wait = socket->WaitReadable(static_cast<uint32_t>(std::max(ReceiveTimeout, 0)),
-                                                 clock_.StopRequest());
-    if (wait.error != 0) throw ESocketError(sockets_.ErrorText(wait.error), wait.error);
-    if (wait.readable) {
+    // Datagrams that answer another exchange are passed over; the wait for
+    // this one's answer goes on until its time-out, counted from the send.
+    const uint32_t limit = static_cast<uint32_t>(std::max(ReceiveTimeout, 0));
+    const uint32_t started = clock_.TickCount();
+    uint32_t left = limit;
+    for (;;) {
+        takeInHand();
+        // A run asked to stop waits for no reply: the ping counts as unanswered.
+        const WaitResult wait = socket->WaitReadable(left, clock_.StopRequest());
+        if (wait.error != 0) throw ESocketError(sockets_.ErrorText(wait.error), wait.error);
+        if (!wait.readable) break;
+        buffer.fill(0);
         const SocketResult read = socket->Receive(buffer.data(), buffer.size());
         if (read.error != 0) throw ESocketError(sockets_.ErrorText(read.error), read.error);
-        received = read.bytes;
+        if (AnswersEchoRequest(buffer.data(), read.bytes, target, identifier, sequence)) {
+            received = read.bytes;
+            break;
+        }
+        const uint32_t spent = clock_.TickCount() - started;
+        if (spent >= limit) break;
+        left = limit - spent;
     }
 
     const TReplyStatus status = received == 0

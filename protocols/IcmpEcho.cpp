@@ -10,7 +10,37 @@ namespace {
 constexpr uint8_t TypeEchoReply = 0;
 constexpr uint8_t TypeDestinationUnreachable = 3;
 constexpr uint8_t TypeEchoRequest = 8;
+constexpr uint8_t TypeSourceQuench = 4;
+constexpr uint8_t TypeRedirect = 5;
 constexpr uint8_t TypeTimeExceeded = 11;
+constexpr uint8_t TypeParameterProblem = 12;
+constexpr uint8_t ProtocolIcmp = 1;
+constexpr size_t MinimumIpHeader = 20;
+constexpr size_t IcmpHeaderSize = 8;
+
+bool IsErrorType(uint8_t type) {
+    return type == TypeDestinationUnreachable || type == TypeSourceQuench ||
+           type == TypeRedirect || type == TypeTimeExceeded || type == TypeParameterProblem;
+}
+
+uint16_t Little16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
+// The IPv4 header's length, or 0 when fewer than size bytes cannot hold it
+// and an ICMP header after it.
+size_t HeaderBefore(const uint8_t* datagram, size_t size) {
+    if (size < MinimumIpHeader) return 0;
+    const size_t length = static_cast<size_t>(datagram[0] & 15) * 4;
+    if (length < MinimumIpHeader || size < length + IcmpHeaderSize) return 0;
+    return length;
+}
+
+bool SameAddress(const uint8_t* at, const Ipv4Address& address) {
+    return std::equal(address.begin(), address.end(), at);
+}
+
+bool CarriesIds(const uint8_t* icmp, uint16_t identifier, uint16_t sequence) {
+    return Little16(&icmp[4]) == identifier && Little16(&icmp[6]) == sequence;
+}
 
 void PutLittle16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -93,6 +123,25 @@ TReplyStatus DecodeEchoReply(const uint8_t* datagram, size_t size, uint32_t tick
     status.RoundTripMs = tickCount - Little32(&icmp[8]);
     status.Ttl = buffer[8];
     return status;
+}
+
+bool AnswersEchoRequest(const uint8_t* datagram, size_t size, const Ipv4Address& target,
+                        uint16_t identifier, uint16_t sequence) {
+    const size_t header = HeaderBefore(datagram, size);
+    if (header == 0) return false;
+    const uint8_t* icmp = datagram + header;
+    if (icmp[0] == TypeEchoReply || icmp[0] == TypeEchoRequest) {
+        return SameAddress(&datagram[12], target) && CarriesIds(icmp, identifier, sequence);
+    }
+    if (!IsErrorType(icmp[0])) return false;
+    // RFC 792: the error carries the request's IP header and the first
+    // eight bytes of its ICMP message.
+    const uint8_t* quoted = icmp + IcmpHeaderSize;
+    const size_t quotedHeader = HeaderBefore(quoted, size - header - IcmpHeaderSize);
+    if (quotedHeader == 0) return false;
+    const uint8_t* request = quoted + quotedHeader;
+    return quoted[9] == ProtocolIcmp && SameAddress(&quoted[16], target) &&
+           request[0] == TypeEchoRequest && CarriesIds(request, identifier, sequence);
 }
 
 TReplyStatus TimedOutReply(uint16_t nextSequence) {

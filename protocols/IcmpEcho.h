@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Sockets.h"
 #include "protocols/ProtocolError.h"
 
 namespace plover {
@@ -53,6 +54,15 @@ std::array<uint8_t, EchoRequestSize> BuildEchoRequest(uint16_t identifier, uint1
 // EIdIcmpException for a datagram too short for an ICMP header or of a type
 // that does not answer an echo request.
 TReplyStatus DecodeEchoReply(const uint8_t* datagram, size_t size, uint32_t tickCount);
+
+// True when the datagram (IPv4 header first) answers the echo request sent
+// to target with this identifier and sequence: an echo reply (or, on the
+// loopback, the request itself) from target that carries both, or an ICMP
+// error from anywhere that quotes that very request. A raw socket also
+// reads other programs' pings, requests from outside and errors caused by
+// other traffic; none of them says anything about this request.
+bool AnswersEchoRequest(const uint8_t* datagram, size_t size, const Ipv4Address& target,
+                        uint16_t identifier, uint16_t sequence);
 
 // The status of a ping that got no datagram in time.
 TReplyStatus TimedOutReply(uint16_t nextSequence);

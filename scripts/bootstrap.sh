@@ -26,7 +26,7 @@ required=(
     fonts-liberation fonts-wine
     googletest libbenchmark-dev
     clang libclang-rt-14-dev
-    iproute2 iputils-ping dnsmasq-base
+    iproute2 iputils-ping dnsmasq-base tinyproxy iptables
 )
 wine32=wine32:i386 force32=0
 [ "${1:-}" = --wine32 ] && { force32=1; shift; }

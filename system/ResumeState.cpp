@@ -21,11 +21,6 @@ bool UsesTaskScheduler(const Platform& os) {
     return code == WindowsVersion::Unknown || code == WindowsVersion::WindowsVista;
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-    while (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
-}
-
 // The program's folder, up to and including the last backslash.
 std::string ProgramFolder(const Platform& os) {
     const std::string exe = os.system.ExecutablePath();
@@ -39,18 +34,46 @@ std::string StringData(std::string_view text) {
     return data;
 }
 
+// The command line that starts this very program again, whatever its name
+// and folder: its own full path, quoted against blanks.
+std::string ResumeCommandLine(const std::string& exe) {
+    return "\"" + exe + "\" /waitsuspend";
+}
+
+// The task's command as schtasks reads one argument: its quotes escaped.
+std::string TaskArgument(const std::string& commandLine) {
+    std::string argument = "\"";
+    for (const char c : commandLine) {
+        if (c == '"') argument += '\\';
+        argument += c;
+    }
+    return argument + "\"";
+}
+
 }  // namespace
 
+std::string ResumeTaskParameters(const std::string& exe) {
+    // Highest privileges, or Windows will not start a program whose manifest
+    // asks for administrator rights at log-on; /f, or an older task of the
+    // name makes schtasks wait on a question nobody sees.
+    return "/create /tn \"PloverTool\" /tr " + TaskArgument(ResumeCommandLine(exe)) +
+           " /sc onlogon /rl highest /f";
+}
+
 void ScheduleResume(const Platform& os) {
+    // A marker without a start at log-on would make some later start,
+    // maybe weeks away, a "resumed" run.
+    const std::string exe = os.system.ExecutablePath();
+    if (exe.empty()) {
+        WriteLog(os, "no start at log-on, the program's own path is unknown", "");
+        return;
+    }
     if (auto marker = OpenRegistryKey(os, RegistryAccess::AllAccess, RegistryRoot::LocalMachine,
                                       MarkerKeyPath, true)) {
         marker->WriteValue(MarkerValueName, RegistryValueType::String, StringData("sart on logon"));
     }
-    const std::string currentDirectory = WithoutTrailingBackslash(os.system.CurrentDirectory());
     if (UsesTaskScheduler(os)) {
-        const std::string parameters = std::string("/create /tn \"PloverTool\" /tr:\"") +
-                                       currentDirectory +
-                                       "\\PloverTool.exe /waitsuspend\" /sc onlogon";
+        const std::string parameters = ResumeTaskParameters(exe);
         WriteLog(os, "reboot command params: ", parameters);
         const std::string folder = ProgramFolder(os);
         WriteLog(os, "application exe: ", folder);
@@ -61,7 +84,7 @@ void ScheduleResume(const Platform& os) {
                                    RunKeyPath, false)) {
         WriteLog(os, "write in registri for reboot", "");
         run->WriteValue(RunValueName, RegistryValueType::String,
-                        StringData(currentDirectory + "\\PloverTool.exe /waitsuspend"));
+                        StringData(ResumeCommandLine(exe)));
     }
 }
 

@@ -41,6 +41,19 @@ std::string GetServicePackText(const Platform& os) {
     return version->servicePack;
 }
 
+std::string TrueWindowsVersionText(const Platform& os) {
+    const auto version = os.system.TrueVersion();
+    if (!version) return "unknown";
+    return std::to_string(version->majorVersion) + "." + std::to_string(version->minorVersion) +
+           "." + std::to_string(version->buildNumber);
+}
+
+bool IsWindows7OrLater(const Platform& os) {
+    const auto version = os.system.TrueVersion();
+    if (!version || version->platformId != PlatformNT) return false;
+    return version->majorVersion > 6 || (version->majorVersion == 6 && version->minorVersion >= 1);
+}
+
 std::string GetTempFolder(const Platform& os) { return os.system.TempPath(); }
 
 }  // namespace plover

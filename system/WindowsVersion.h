@@ -22,6 +22,14 @@ constexpr int32_t WindowsVista = 3000;
 
 int32_t GetWindowsVersionCode(const Platform& os);
 std::string GetServicePackText(const Platform& os);
+// The version the system really is, as "major.minor.build" ("unknown" when
+// not even the basic query answers). Every decision the version code drives
+// stays with the code; this serves the log and the few choices that protect
+// the machine.
+std::string TrueWindowsVersionText(const Platform& os);
+// Windows 7 or later by the true version: systems whose catalogs hold more
+// than the Vista export texts can put back.
+bool IsWindows7OrLater(const Platform& os);
 // The user's temporary folder with its trailing backslash.
 std::string GetTempFolder(const Platform& os);
 

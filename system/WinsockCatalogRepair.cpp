@@ -59,7 +59,39 @@ void PollForMarker(const Platform& os, const std::string& path, const std::strin
     }
 }
 
+// On Windows 7 and later the catalogs hold more than the Vista export texts
+// (a 64-bit catalog, the AppId catalog, every layered and name-space
+// provider): deleting and importing them would lose what the texts cannot
+// put back. The system's own resets rebuild them instead.
+void ResetWithSystemCommands(const Platform& os, const std::string& temp) {
+    WriteLog(os, "winsock reset method: ", "netsh winsock reset, registry catalogs kept");
+    for (const ProgramCommand& command : SystemResetCommands(os, temp)) {
+        RunProgram(os, command);
+        WriteLog(os, command.line, "");
+        os.clock.Sleep(ResetStepPauseMs);
+    }
+}
+
 }  // namespace
+
+std::string NativeNetshPath(const Platform& os) {
+    std::string system = os.system.SystemDirectory();
+    // A 32-bit program's System32 is the 32-bit copy; Sysnative is the way
+    // through to the 64-bit one, which alone resets the 64-bit catalog.
+    if (os.system.RunsUnderWow64()) {
+        const size_t slash = system.find_last_of('\\');
+        system = (slash == std::string::npos ? std::string() : system.substr(0, slash + 1)) +
+                 "Sysnative";
+    }
+    return system + "\\netsh.exe";
+}
+
+std::vector<ProgramCommand> SystemResetCommands(const Platform& os, const std::string& tempFolder) {
+    const FolderCommands temp(tempFolder);
+    const std::string netsh = CommandLinePath(NativeNetshPath(os));
+    return {temp.Command(netsh + " int ip reset " + temp.File(IpResetLogFile)),
+            {netsh + " winsock reset", ""}};
+}
 
 bool IsOsSuitableForRepair2(const Platform& os) {
     const int32_t code = GetWindowsVersionCode(os);
@@ -110,6 +142,11 @@ void RefreshIpStack(const Platform& os) {
 void ResetWinsock(const Platform& os, const WinsockRegTexts& regTexts) {
     ScheduleResume(os);
     const std::string temp = GetTempFolder(os);
+    if (IsWindows7OrLater(os)) {
+        ResetWithSystemCommands(os, temp);
+        return;
+    }
+    WriteLog(os, "winsock reset method: ", "registry catalogs replaced from the export texts");
     const std::string answerPath = temp + CatalogResetAnswerFile;
 
     RunProgram(os, std::string(CommandPrefix) + "ipconfig /release");

@@ -39,7 +39,9 @@ bool CheckWinsock(const Platform& os);
 void RefreshIpStack(const Platform& os);
 // Resets the TCP/IP stack and the Winsock catalog, which takes effect after
 // a restart; arranges first for the program to start again at the next log-on.
-// Each export file is written again from regTexts right before its import
+// On Windows 7 and later the system's own resets run (SystemResetCommands);
+// on XP and Vista the catalog keys are replaced from the export texts. Each
+// export file is written again from regTexts right before its import
 // and held unchanged until the import has ended; an import whose file cannot
 // be held so is skipped.
 void ResetWinsock(const Platform& os, const WinsockRegTexts& regTexts);
@@ -53,6 +55,11 @@ void DeleteWinsockRegFiles(const Platform& os);
 // its trailing backslash), named as FolderCommands names them.
 ProgramCommand WinsockCheckCommand(const std::string& tempFolder);
 ProgramCommand IpResetCommand(const std::string& tempFolder);
+
+// The 64-bit system's own netsh, also from a 32-bit program.
+std::string NativeNetshPath(const Platform& os);
+// The resets of Windows 7 and later: the TCP/IP stack, then the catalog.
+std::vector<ProgramCommand> SystemResetCommands(const Platform& os, const std::string& tempFolder);
 
 struct WinsockResetStep {
     ProgramCommand command;

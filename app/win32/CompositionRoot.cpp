@@ -5,6 +5,7 @@
 #include "app/MessageForm.h"
 #include "app/win32/ContactDialogView.h"
 #include "app/win32/MainWindowView.h"
+#include "app/win32/SingleInstance.h"
 #include "checks/FirewallOperations.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Synchronizer.h"
@@ -26,6 +27,12 @@ void RunMessageLoop(MainWindowView& view) {
 }  // namespace
 
 int RunWizard(HINSTANCE instance, const StageSlotsFactory& stages) {
+    // Before anything that reads or changes the machine.
+    const SingleInstance oneCopy;
+    if (!oneCopy.IsFirstCopy()) {
+        SingleInstance::ShowFirstCopy(MainWindowView::ClassName);
+        return 0;
+    }
     // Loads the version 6 controls the manifest asks for, so buttons take the
     // system's visual style on Windows XP too.
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};

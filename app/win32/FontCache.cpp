@@ -7,7 +7,11 @@ HFONT FontCache::For(const FontSpec& spec) {
                             (spec.bold ? "b" : "") + (spec.italic ? "i" : "") +
                             (spec.underline ? "u" : "");
     auto found = fonts_.find(key);
-    if (found == fonts_.end()) found = fonts_.emplace(key, CreateFontFor(spec)).first;
+    if (found == fonts_.end()) {
+        FontSpec scaled = spec;
+        scaled.pixelHeight = MulDiv(spec.pixelHeight, dpi_, 96);
+        found = fonts_.emplace(key, CreateFontFor(scaled)).first;
+    }
     return found->second.get();
 }
 

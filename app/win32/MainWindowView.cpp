@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/MemoText.h"
 #include "app/win32/Artwork.h"
 #include "system/Log.h"
@@ -10,9 +12,9 @@ namespace plover::win32 {
 
 namespace {
 
-constexpr const char* WindowClass = "PloverToolWizard";
 constexpr UINT_PTR AnimationTimer = 1;
 constexpr UINT_PTR CloseTimer = 2;
+constexpr UINT_PTR RestartTimer = 3;
 // How often a wait for the run looks again when no message comes.
 constexpr DWORD MessageWaitSlice = 50;
 constexpr UINT AnimationMilliseconds = 90;
@@ -43,19 +45,25 @@ bool MainWindowView::Create(TPloverMainForm& form) {
     windowClass.hIconSm = windowClass.hIcon;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = WindowClass;
+    windowClass.lpszClassName = ClassName;
 
     // A fixed wizard: no resizing, no maximise box, no caption text.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight};
+    scale_ = DpiScale(DpiScale::SystemDpi());
+    childFonts_.SetDpi(scale_.Dpi());
+    RECT frame =
+        scale_.ToScreen(RECT{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight});
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + ((work.right - work.left) - width) / 2;
-    const int top = work.top + ((work.bottom - work.top) - height) / 2;
+    const int left =
+        std::max<int>(work.left, work.left + ((work.right - work.left) - width) / 2);
+    // A scaled window taller or wider than the screen keeps its caption and
+    // close box on it.
+    const int top = std::max<int>(work.top, work.top + ((work.bottom - work.top) - height) / 2);
     if (!CreateOwnWindow(windowClass, exStyle, "", style,
                          RECT{left, top, left + width, top + height}, nullptr)) {
         return false;
@@ -74,6 +82,8 @@ void MainWindowView::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     UpdateWindow(Handle());
     SetForegroundWindow(Handle());
+    // The focus cue shows from the start, not only after a first key.
+    SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     if (HWND runTest = children_.WindowOf(form_->RunTestButton)) SetFocus(runTest);
     form_->FormShow();
 }
@@ -89,7 +99,7 @@ void MainWindowView::CreateChildren() {
     };
     const std::vector<FormControl*>& controls = form_->Controls();
     children_.Create(Handle(), instance_, {controls.begin(), controls.end()}, FirstChildId,
-                     childStyle, fonts_);
+                     childStyle, childFonts_);
 }
 
 bool MainWindowView::ShownOnScreen(const FormControl& control) const {
@@ -119,9 +129,9 @@ void MainWindowView::SyncChildren() {
         } else {
             SyncMemoText(child.window, control);
         }
-        const RECT area = Bounds(control);
-        SetWindowPos(child.window, nullptr, area.left, area.top, control.width, control.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT area = scale_.ToScreen(Bounds(control));
+        SetWindowPos(child.window, nullptr, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(child.window, ShownOnScreen(control) ? SW_SHOWNA : SW_HIDE);
         if (control.kind == ControlKind::Button) InvalidateRect(child.window, nullptr, FALSE);
     }
@@ -151,11 +161,30 @@ void MainWindowView::UpdateAnimationTimer() {
 void MainWindowView::ControlsChanged() {
     if (!Handle() || !IsWindow(Handle())) return;
     SyncChildren();
+    KeepFocusOnAButton();
     UpdateAnimationTimer();
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void MainWindowView::KeepFocusOnAButton() {
+    // Only while this window is active: the focus of another window, or of
+    // a question in front of this one, is not taken.
+    if (GetActiveWindow() != Handle()) return;
+    const HWND focus = GetFocus();
+    const FormControl* focused = children_.ControlOf(focus);
+    if (focused && focused->kind == ControlKind::Button && IsWindowVisible(focus) &&
+        IsWindowEnabled(focus)) {
+        return;
+    }
+    // A button the panel hid or disabled left the focus on the frame, where
+    // no key reaches a button.
+    if (const FormControl* button = form_->FocusButton()) {
+        if (HWND window = children_.WindowOf(*button)) SetFocus(window);
+    }
+}
+
 void MainWindowView::Paint(HDC dc) {
+    const DesignUnits design(dc, scale_);
     RECT client{0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight};
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     linkAreas_.clear();
@@ -210,7 +239,8 @@ void MainWindowView::PaintControl(HDC dc, const FormControl& control) {
     }
 }
 
-const FormControl* MainWindowView::LinkAt(POINT point) const {
+const FormControl* MainWindowView::LinkAt(POINT screenPoint) const {
+    const POINT point = scale_.ToDesign(screenPoint);
     for (const auto& [link, area] : linkAreas_) {
         if (PtInRect(&area, point) && ShownOnScreen(*link)) return link;
     }
@@ -235,12 +265,24 @@ void MainWindowView::HandlePendingMessages() {
 void MainWindowView::RequestApplicationEnd() { PostQuitMessage(0); }
 
 bool MainWindowView::AskYesNoWarning(const std::string& text) {
-    return MessageBoxA(Handle(), text.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+    // No is the default: one stray Enter must not restart the computer.
+    return MessageBoxA(Handle(), text.c_str(), "Warning",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void MainWindowView::ShowContactDialogModal() { contact_.ShowModal(Handle()); }
 
 void MainWindowView::HideMainWindow() { ShowWindow(Handle(), SW_HIDE); }
+
+void MainWindowView::ShowMainWindow() {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+    KeepFocusOnAButton();
+}
+
+void MainWindowView::StartRestartTimer(uint32_t milliseconds) {
+    if (Handle()) SetTimer(Handle(), RestartTimer, milliseconds, nullptr);
+}
 
 void MainWindowView::CloseMainWindow() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
@@ -351,13 +393,13 @@ LRESULT MainWindowView::OnPaint() {
     PAINTSTRUCT paint;
     HDC screen = BeginPaint(Handle(), &paint);
     UniqueMemoryDc buffer(CreateCompatibleDC(screen));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, TPloverMainForm::ClientWidth,
-                                               TPloverMainForm::ClientHeight));
+    const int width = scale_.ToScreen(TPloverMainForm::ClientWidth);
+    const int height = scale_.ToScreen(TPloverMainForm::ClientHeight);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     {
         Selection select(buffer.get(), bitmap.get());
         Paint(buffer.get());
-        BitBlt(screen, 0, 0, TPloverMainForm::ClientWidth, TPloverMainForm::ClientHeight,
-               buffer.get(), 0, 0, SRCCOPY);
+        BitBlt(screen, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
     }
     EndPaint(Handle(), &paint);
     return 0;
@@ -369,17 +411,31 @@ LRESULT MainWindowView::OnTimer(UINT_PTR timer) {
         form_->CloseWaitEnded();
         return 0;
     }
+    if (timer == RestartTimer) {
+        KillTimer(Handle(), RestartTimer);
+        form_->RestartWaitEnded();
+        return 0;
+    }
     if (timer != AnimationTimer) return 0;
     ++frame_;
     for (const FormControl* spinner : {&form_->progressImage, &form_->tempFailImage}) {
         if (!ShownOnScreen(*spinner)) continue;
-        const RECT area = Bounds(*spinner);
+        const RECT area = scale_.ToScreen(Bounds(*spinner));
         InvalidateRect(Handle(), &area, FALSE);
     }
     return 0;
 }
 
 LRESULT MainWindowView::OnCommand(int id, int notification) {
+    // Enter and Escape, as the dialog manager reports them.
+    if (id == IDOK) {
+        form_->EnterPressed();
+        return 0;
+    }
+    if (id == IDCANCEL) {
+        form_->EscapePressed();
+        return 0;
+    }
     if (notification != BN_CLICKED) return 0;
     const FormControl* control = children_.ControlOf(id);
     // A disabled or hidden button cannot be pressed, also not by keyboard.
@@ -393,7 +449,9 @@ LRESULT MainWindowView::OnCommand(int id, int notification) {
 std::optional<LRESULT> MainWindowView::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const FormControl* control = children_.ControlOf(static_cast<int>(item.CtlID));
     if (!control || control->kind != ControlKind::Button) return std::nullopt;
-    DrawSkinButton(item.hDC, item.rcItem, control->caption.c_str(), fonts_.For(control->font),
+    const DesignUnits design(item.hDC, scale_);
+    const RECT area{0, 0, control->width, control->height};
+    DrawSkinButton(item.hDC, area, control->caption.c_str(), fonts_.For(control->font),
                    (item.itemState & ODS_DISABLED) == 0, (item.itemState & ODS_SELECTED) != 0,
                    (item.itemState & ODS_FOCUS) != 0, control == &form_->RunTestButton);
     return TRUE;

@@ -11,6 +11,7 @@
 #include "app/PloverMainForm.h"
 #include "app/win32/ChildWindows.h"
 #include "app/win32/ContactDialogView.h"
+#include "app/win32/DpiScale.h"
 #include "app/win32/FontCache.h"
 #include "app/win32/GdiObjects.h"
 #include "app/win32/Window.h"
@@ -26,6 +27,8 @@ class MainWindowView : public Window, public FormHost {
 public:
     static constexpr UINT RunEndedMessage = WM_APP + 2;
     static constexpr UINT RepairStepMessage = WM_APP + 3;
+    // Also how a second copy of the program finds this one.
+    static constexpr const char* ClassName = "PloverToolWizard";
 
     MainWindowView(HINSTANCE instance, Win32Synchronizer& synchronizer, ContactDialogView& contact);
     ~MainWindowView() override;
@@ -46,6 +49,8 @@ public:
     bool AskYesNoWarning(const std::string& text) override;
     void ShowContactDialogModal() override;
     void HideMainWindow() override;
+    void ShowMainWindow() override;
+    void StartRestartTimer(uint32_t milliseconds) override;
     void CloseMainWindow() override;
     void PostRunEnded() override;
     void PostRepairStep(bool underWay) override;
@@ -77,6 +82,8 @@ private:
 
     void CreateChildren();
     void SyncChildren();
+    // After a panel change the focus is on a shown, enabled button.
+    void KeepFocusOnAButton();
     void SyncMemoText(HWND memo, const FormControl& control);
     void UpdateAnimationTimer();
     void Paint(HDC dc);
@@ -90,7 +97,11 @@ private:
     ContactDialogView& contact_;
     TPloverMainForm* form_ = nullptr;
     ChildWindows children_;
+    DpiScale scale_;
+    // Fonts drawn in design units (painting, the owner-drawn buttons) and
+    // fonts of the child windows, made at the screen's DPI.
     FontCache fonts_;
+    FontCache childFonts_;
     std::vector<std::pair<const FormControl*, RECT>> linkAreas_;
     const FormControl* hoverLink_ = nullptr;
     const FormControl* pressedLink_ = nullptr;

@@ -8,6 +8,9 @@ namespace plover::win32 {
 class Win32SystemInfo : public SystemInfo {
 public:
     std::optional<OsVersionInfo> GetVersion() override;
+    std::optional<OsVersionInfo> TrueVersion() override;
+    bool RunsUnderWow64() override;
+    bool HasAdministratorRights() override;
     std::string TempPath() override;
     std::string SystemDirectory() override;
     std::string EnvironmentVariable(const std::string& name) override;

@@ -297,25 +297,33 @@ bool Exchange(HINTERNET root, TransferDeadline& deadline, const HttpGetRequest& 
 // The whole GET on the calling thread, redirects included.
 HttpTransfer Fetch(const HttpGetRequest& request) {
     HttpTransfer transfer;
+    // Through a proxy nothing is passed by: the bypass list is empty.
     UniqueInternetHandle root(
-        ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        request.proxy.empty()
+            ? ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
+            : ::InternetOpenA(request.agent.c_str(), INTERNET_OPEN_TYPE_PROXY,
+                              request.proxy.c_str(), "", 0));
     if (!root) return transfer;
     SetTimeLimits(root.get(), request.timeLimitMilliseconds);
     TransferDeadline deadline(request.timeLimitMilliseconds, request.stopRequested);
 
     std::string url = request.url;
+    std::string redirectedTo;
     for (int redirects = 0;; ++redirects) {
         std::string location;
         if (!Exchange(root.get(), deadline, request, url, transfer, location)) {
             HttpTransfer none;
             none.timedOut = deadline.Passed();
+            none.redirectedTo = redirectedTo;
             return none;
         }
+        transfer.redirectedTo = redirectedTo;
         if (location.empty() || redirects == WinInetTransport::MaxRedirects || deadline.Passed())
             return transfer;
         const std::string next = Combine(url, location);
         if (next.empty()) return transfer;
         url = next;
+        redirectedTo = next;
     }
 }
 

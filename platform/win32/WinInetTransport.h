@@ -6,7 +6,7 @@
 
 namespace plover {
 
-// GET through WinInet: direct connection, cache bypassed both ways, the
+// GET through WinInet: direct or through the request's proxy, cache bypassed both ways, the
 // body read in 4096-byte pieces up to the request's size limit, the whole
 // exchange (redirects included) ended at the request's time limit, and back
 // to the caller by then even where a WinInet call would not return. Redirects

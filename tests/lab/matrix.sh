@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The fault matrix: each scenario (one file in tests/lab/scenarios) injects
 # its fault into a lab of its own, runs the real PloverTool.exe on a real
-# window under Wine and judges what it did. With MATRIX_LANES=2 the
-# scenarios run in two lanes side by side, each lane with a prefix of its
+# window under Wine and judges what it did. With MATRIX_LANES=N (N > 1) the
+# scenarios run in N lanes side by side, each lane with a prefix of its
 # own; otherwise one after another.
 #
 #   matrix.sh OUT [--build x86_64|i686] [--display] WHAT
@@ -119,17 +119,26 @@ run() {                     # run NAME PREFIX
 }
 failed=()
 start=$(date +%s)
-if [ "${MATRIX_LANES:-1}" = 2 ] && [ ${#selected[@]} -gt 1 ]; then
-    # The second lane resets a copy of the prefix with a seed of its own.
-    second=$prefix-lane2
-    rm -rf "$second" "$second.seed"
-    cp -a "$prefix" "$second"
-    cp -a "$prefix.seed" "$second.seed"
-    # Longest bound first, each to the lane with less to do so far.
-    lane1=() lane2=() load1=0 load2=0
+lanes=${MATRIX_LANES:-1}
+if [ "$lanes" -gt 1 ] && [ ${#selected[@]} -gt 1 ]; then
+    # Every lane but the first resets a copy of the prefix with a seed of its own.
+    lane_prefix=() lane_names=() lane_load=()
+    for ((lane = 1; lane <= lanes; lane++)); do
+        lane_names[lane]="" lane_load[lane]=0
+        [ "$lane" = 1 ] && continue
+        lane_prefix[lane]=$prefix-lane$lane
+        rm -rf "${lane_prefix[lane]}" "${lane_prefix[lane]}.seed"
+        cp -a "$prefix" "${lane_prefix[lane]}"
+        cp -a "$prefix.seed" "${lane_prefix[lane]}.seed"
+    done
+    lane_prefix[1]=$prefix
+    # Longest bound first, each to the lane with least to do so far.
     while read -r bound one; do
-        if [ "$load1" -le "$load2" ]; then lane1+=("$one") load1=$((load1 + bound))
-        else lane2+=("$one") load2=$((load2 + bound)); fi
+        least=1
+        for ((lane = 2; lane <= lanes; lane++)); do
+            [ "${lane_load[lane]}" -lt "${lane_load[least]}" ] && least=$lane
+        done
+        lane_names[least]+=" $one" lane_load[least]=$((lane_load[least] + bound))
     done < <(for one in "${!limit_of[@]}"; do echo "${limit_of[$one]} $one"; done | sort -rn)
     run_lane() {            # run_lane NUMBER PREFIX NAME...
         local number=$1 lane_prefix=$2 one
@@ -141,10 +150,11 @@ if [ "${MATRIX_LANES:-1}" = 2 ] && [ ${#selected[@]} -gt 1 ]; then
         done
     }
     rm -f "$out"/.failed-lane*
-    run_lane 1 "$prefix" "${lane1[@]}" &
-    first=$!
-    run_lane 2 "$second" "${lane2[@]}"
-    wait "$first"
+    for ((lane = 1; lane <= lanes; lane++)); do
+        # shellcheck disable=SC2086 # the lane's names, split on blanks
+        run_lane "$lane" "${lane_prefix[lane]}" ${lane_names[lane]} &
+    done
+    wait
     mapfile -t failed < <(cat "$out"/.failed-lane* 2>/dev/null)
     rm -f "$out"/.failed-lane* "$out/.console-lock"
 else

@@ -12,7 +12,7 @@ HttpTransfer FakeHttpTransport::Get(const HttpGetRequest& request) {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(request);
         hook = hook_;
-        const auto it = answers_.find(request.url);
+        const auto it = answers_.find(Key(request.url, request.proxy));
         if (it != answers_.end()) answer = it->second;
         fails = failing_.count(request.url) > 0;
     }
@@ -22,18 +22,20 @@ HttpTransfer FakeHttpTransport::Get(const HttpGetRequest& request) {
     return answer;
 }
 
-void FakeHttpTransport::SetPage(const std::string& url, const std::string& body) {
+void FakeHttpTransport::SetPage(const std::string& url, const std::string& body,
+                                const std::string& proxy) {
     HttpTransfer answer;
     answer.status = 200;
     answer.contentType = "text/html";
     answer.contentLength = body.size();
     answer.body = body;
-    SetAnswer(url, answer);
+    SetAnswer(url, answer, proxy);
 }
 
-void FakeHttpTransport::SetAnswer(const std::string& url, HttpTransfer answer) {
+void FakeHttpTransport::SetAnswer(const std::string& url, HttpTransfer answer,
+                                  const std::string& proxy) {
     std::lock_guard<std::mutex> lock(mutex_);
-    answers_[url] = std::move(answer);
+    answers_[Key(url, proxy)] = std::move(answer);
 }
 
 void FakeHttpTransport::Fail(const std::string& url) {

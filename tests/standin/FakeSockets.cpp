@@ -12,7 +12,8 @@ namespace plover::standin {
 
 namespace {
 
-std::string IpHeader(const Ipv4Address& source, size_t payloadSize) {
+std::string IpHeader(const Ipv4Address& source, size_t payloadSize,
+                     const Ipv4Address& destination = {127, 0, 0, 1}) {
     std::string header(20, '\0');
     header[0] = 0x45;
     const size_t total = 20 + payloadSize;
@@ -21,8 +22,7 @@ std::string IpHeader(const Ipv4Address& source, size_t payloadSize) {
     header[8] = 64;  // time to live
     header[9] = 1;   // ICMP
     for (int i = 0; i < 4; ++i) header[12 + i] = static_cast<char>(source[i]);
-    header[16] = 127;
-    header[19] = 1;
+    for (int i = 0; i < 4; ++i) header[16 + i] = static_cast<char>(destination[i]);
     return header;
 }
 
@@ -41,7 +41,7 @@ std::string EchoAnswerDatagram(uint8_t type, uint8_t code, const Ipv4Address& fr
         icmp = request;
     } else {
         icmp.assign(8, '\0');
-        icmp += IpHeader({127, 0, 0, 1}, request.size()) + request.substr(0, 8);
+        icmp += IpHeader({127, 0, 0, 1}, request.size(), from) + request.substr(0, 8);
     }
     icmp[0] = static_cast<char>(type);
     icmp[1] = static_cast<char>(code);
@@ -263,21 +263,26 @@ std::pair<int, std::vector<std::string>> FakeSockets::Exchange(bool icmp,
     const auto& answers = script->second;
     const EchoAnswer& answer =
         answers[std::min<size_t>(static_cast<size_t>(index), answers.size() - 1)];
+    if (answer.kind == EchoAnswer::Kind::SendFails) return {answer.error, {}};
+    std::vector<std::string> datagrams = answer.strays;
     switch (answer.kind) {
         case EchoAnswer::Kind::Reply:
-            return {0, {EchoAnswerDatagram(0, 0, address, bytes)}};
+            datagrams.push_back(EchoAnswerDatagram(0, 0, address, bytes));
+            break;
         case EchoAnswer::Kind::Unreachable:
-            return {0, {EchoAnswerDatagram(3, 1, address, bytes)}};
+            datagrams.push_back(EchoAnswerDatagram(3, 1, address, bytes));
+            break;
         case EchoAnswer::Kind::TtlExpired:
-            return {0, {EchoAnswerDatagram(11, 0, address, bytes)}};
+            datagrams.push_back(EchoAnswerDatagram(11, 0, address, bytes));
+            break;
         case EchoAnswer::Kind::Datagram:
-            return {0, {answer.datagram}};
+            datagrams.push_back(answer.datagram);
+            break;
         case EchoAnswer::Kind::SendFails:
-            return {answer.error, {}};
         case EchoAnswer::Kind::Silence:
             break;
     }
-    return {0, {}};
+    return {0, std::move(datagrams)};
 }
 
 }  // namespace plover::standin

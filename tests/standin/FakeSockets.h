@@ -26,14 +26,21 @@ public:
         Kind kind = Kind::Reply;
         std::string datagram;  // Datagram: the bytes read back, IP header first
         int error = 0;         // SendFails: the error code of the send
+        // Read before the answer: datagrams of other exchanges.
+        std::vector<std::string> strays;
 
-        static EchoAnswer Reply() { return {Kind::Reply, {}, 0}; }
-        static EchoAnswer Silence() { return {Kind::Silence, {}, 0}; }
-        static EchoAnswer Unreachable() { return {Kind::Unreachable, {}, 0}; }
-        static EchoAnswer TtlExpired() { return {Kind::TtlExpired, {}, 0}; }
-        static EchoAnswer SendFails(int code) { return {Kind::SendFails, {}, code}; }
+        static EchoAnswer Reply() { return {Kind::Reply, {}, 0, {}}; }
+        static EchoAnswer Silence() { return {Kind::Silence, {}, 0, {}}; }
+        static EchoAnswer Unreachable() { return {Kind::Unreachable, {}, 0, {}}; }
+        static EchoAnswer TtlExpired() { return {Kind::TtlExpired, {}, 0, {}}; }
+        static EchoAnswer SendFails(int code) { return {Kind::SendFails, {}, code, {}}; }
         static EchoAnswer Datagram(std::string bytes) {
-            return {Kind::Datagram, std::move(bytes), 0};
+            return {Kind::Datagram, std::move(bytes), 0, {}};
+        }
+        EchoAnswer After(std::vector<std::string> others) const {
+            EchoAnswer answer = *this;
+            answer.strays = std::move(others);
+            return answer;
         }
     };
 

@@ -14,6 +14,11 @@ namespace plover::standin {
 class FakeSystemInfo : public SystemInfo {
 public:
     std::optional<OsVersionInfo> GetVersion() override { return version; }
+    std::optional<OsVersionInfo> TrueVersion() override {
+        return trueVersion ? trueVersion : version;
+    }
+    bool RunsUnderWow64() override { return wow64; }
+    bool HasAdministratorRights() override { return administrator; }
     std::string TempPath() override { return tempPath; }
     std::string SystemDirectory() override { return systemDirectory; }
     std::string EnvironmentVariable(const std::string& name) override {
@@ -25,6 +30,10 @@ public:
 
     // Windows XP Service Pack 2 unless a test says otherwise.
     std::optional<OsVersionInfo> version = OsVersionInfo{5, 1, 2600, 2, "Service Pack 2"};
+    // Empty: the system is what GetVersion says.
+    std::optional<OsVersionInfo> trueVersion;
+    bool wow64 = false;
+    bool administrator = true;
     std::string tempPath = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     std::map<std::string, std::string> environment{{"windir", "C:\\WINDOWS"}};

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under 64-bit Wine in the prefix given as the
 # first argument, creating that prefix on first use. Test copies named
-# *_xp.exe and *_vista.exe see Windows XP and Windows Vista. Windows are
+# *_xp.exe, *_vista.exe and *_win10.exe see Windows XP, Vista and 10. Windows are
 # drawn by Wine's null display driver.
 set -euo pipefail
 prefix=$1
@@ -20,6 +20,12 @@ mkdir -p "$(dirname "$prefix")"
         done
         "$wine" wineserver -w 2>/dev/null || true
         touch "$prefix/.plover-ready"
+    fi
+    if [ ! -f "$prefix/.plover-win10" ]; then
+        "$wine" reg add "HKCU\\Software\\Wine\\AppDefaults\\plover_wine_tests_win10.exe" \
+            /v Version /d win10 /f >/dev/null 2>&1
+        "$wine" wineserver -w 2>/dev/null || true
+        touch "$prefix/.plover-win10"
     fi
     # The wizard's own window (the session-end test) is a top-level window,
     # which needs a display driver; the tier has no X server, so the prefix

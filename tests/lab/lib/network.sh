@@ -15,6 +15,7 @@
 #   lab_computer, lab_link, lab_address, lab_internet, lab_router_silent
 #                                  the fault matrix's computer and network
 #   lab_peer, lab_dns, lab_web, lab_services, lab_wait    servers in the lab
+#   lab_proxy, lab_refuse_direct_web    the user's proxy; a network that takes web traffic only through it
 #   network_standard               the healthy network of the fault matrix
 #   lab_reaches, lab_accepts, lab_resolves, lab_serves    probes seen from the computer
 #   lab_down [OUT]                 every process of the lab ends, the lab goes
@@ -130,6 +131,20 @@ lab_services() {            # lab_services [--no-adapter-dns]
     lab_dns reseller-dns "$LAB_RESELLER_DNS" "$LAB_SECOND_RESELLER_DNS"
     lab_web
     lab_wait "$LAB_NET" 1 -tn 'sport = :80' && lab_wait "$LAB_NET" 1 -un 'sport = :53'
+}
+
+lab_proxy() {               # tinyproxy at LAB_PROXY in LAB_NET; it asks the adapter's DNS server for names
+    local address=${LAB_PROXY%:*} port=${LAB_PROXY#*:}
+    ip -n "$LAB_NET" addr add "$address/$LAB_PREFIX_LENGTH" dev lan1
+    echo "nameserver $LAB_ADAPTER_DNS" >"/etc/netns/$LAB_NET/resolv.conf"
+    printf '%s\n' "Port $port" "Listen $address" "Allow $LAB_PC_ADDRESS" "Timeout 30" \
+        "MaxClients 20" "LogLevel Info" "LogFile \"$LAB_RUN/proxy-log.out\"" >"$LAB_RUN/tinyproxy.conf"
+    lab_peer proxy tinyproxy -d -c "$LAB_RUN/tinyproxy.conf"
+    lab_wait "$LAB_NET" 1 -tn "sport = :$port"
+}
+lab_refuse_direct_web() {   # the computer's own connections to port 80 are refused; the proxy's pass
+    ip netns exec "$LAB_NET" iptables -A INPUT -p tcp --dport 80 -s "$LAB_PC_ADDRESS" \
+        -j REJECT --reject-with tcp-reset
 }
 
 network_standard() {        # network_standard [--no-adapter-dns]

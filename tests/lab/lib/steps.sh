@@ -2,9 +2,12 @@
 # starting, running and closing the wizard, the restart repair's path, the
 # reseller's DNS repair, and a run whose log the lab makes hostile.
 
-open_wizard() {             # from its own folder, as a user starts it
-    pushd "$WINEPREFIX/drive_c/PloverTool" >/dev/null || return 1
-    start_program 'C:\PloverTool\PloverTool.exe'
+open_wizard() {             # from its own folder, as a user starts it (LAB_PROGRAM: another copy)
+    local program=${LAB_PROGRAM:-'C:\PloverTool\PloverTool.exe'} folder
+    folder=${program#C:\\}
+    folder=${folder%\\*}
+    pushd "$WINEPREFIX/drive_c/${folder//\\//}" >/dev/null || return 1
+    start_program "$program"
     popd >/dev/null || return 1
     wait_window 30
     check window.shown $? "no wizard window"
@@ -129,16 +132,17 @@ up_to_restart() {               # the question answered Yes: the program hides, 
     sleep 1
     final_screen restart-issued
 }
+# The lab's Windows is 7 or later: the system's own netsh resets the catalog,
+# and the registry catalogs are neither deleted nor imported.
 expect_winsock_reset() {
     expect_lines winsock-reset "winsock is corrupted" "check winsock result:  False" \
         "no valid ip address found -try to repair method2" "reboot command params: " \
-        "netsh int ip reset C:\\users\\" "pos completed" \
-        "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f" \
-        "reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2 /f" \
-        "reg import C:\\users\\" "netsh winsock reset catalog > C:\\users\\" \
-        "pos Sucessfully reset" "delete winsokans"
-    [ ! -e "$lab_folder/winsock-corrupted" ]
-    check state.catalog-reset $? "netsh winsock reset catalog never ran"
+        "winsock reset method:  netsh winsock reset, registry catalogs kept" \
+        "netsh.exe int ip reset C:\\users\\" "netsh.exe winsock reset"
+    expect_no_line catalog-keys-kept "reg delete HKLM"
+    expect_no_line no-import "reg import"
+    [ ! -e "$lab_folder/winsock-corrupted" ] && grep -qx 'netsh winsock reset' "$out/state/commands.txt"
+    check state.catalog-reset $? "netsh winsock reset never ran"
     temp_has resetlog.txt && ! temp_has winsockans.txt && ! temp_has winsoktemp
     check state.reset-files $? "Temp: $(tr '\n' ' ' <"$out/state/temp-folder.txt")"
 }

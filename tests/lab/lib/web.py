@@ -5,7 +5,8 @@ every byte on the wire is this script's choice.
 
 Usage: web.py ADDRESS PORT LIFETIME_SECONDS [HOST_ADDRESS=TITLE ...]
 
-  /             the page titled TITLE when the request came to HOST_ADDRESS
+  /             the page titled TITLE when the request came to HOST_ADDRESS;
+                a TITLE that starts with "/" is a 302 there (a sign-in portal)
   /page.html    200 with a titled page         /page   200, titled "Google"
   /redirect     302 to /page.html              /loop   302 to itself
   /short        announces 100 bytes, sends 10  /empty  200 with no body
@@ -75,7 +76,10 @@ def endless(conn, head):
 
 def answer(conn, path, pages, deadline):
     local = conn.getsockname()[0]
-    if path == "/" and local in pages:
+    if path == "/" and local in pages and pages[local].startswith("/"):
+        location = f"http://{local}{pages[local]}".encode()
+        conn.sendall(whole(b"", b"302 Found", b"Location: " + location + b"\r\n"))
+    elif path == "/" and local in pages:
         conn.sendall(whole(titled(pages[local])))
     elif path == "/page.html":
         conn.sendall(whole(titled("Plover lab page")))

@@ -16,13 +16,15 @@ scenario_seed() { seed_corrupted_winsock; }
 restart_computer() {
     say "restarting the computer"
     wine_stop
-    local task command
+    local task command program
     for task in "$lab_folder"/tasks/*; do
         [ -f "$task" ] || continue
         command=$(tr -d '\r\n' <"$task")
         say "log-on start: $command"
+        program=${command#\"}
+        program=${program%%\"*}
         pushd "$WINEPREFIX/drive_c/PloverTool" >/dev/null || return 1
-        start_program "${command%% /*}" "/${command#* /}"
+        start_program "$program" "/${command##* /}"
         popd >/dev/null || return 1
     done
 }

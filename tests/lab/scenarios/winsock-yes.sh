@@ -14,7 +14,7 @@ scenario_judge() {
     expect_winsock_reset
     expect_restart_arrangements
     expect_value resume-marker resume-marker.txt PloverReboot "sart on logon"
-    grep -qxF 'PloverTool: C:\PloverTool\PloverTool.exe /waitsuspend' "$out/state/scheduled-tasks.txt"
+    grep -qxF 'PloverTool: "C:\PloverTool\PloverTool.exe" /waitsuspend' "$out/state/scheduled-tasks.txt"
     check state.logon-start $? "log-on start: $(cat "$out/state/scheduled-tasks.txt")"
     expect_tidy_temp_folder
 }

@@ -1,7 +1,7 @@
 // The lab's netsh for a machine whose Winsock catalog is damaged: while the
 // lab's marker file exists, every helper fails to load with error 10107, as
-// netsh does on such a machine. "winsock reset catalog" mends the catalog
-// (removes the marker) and reports it; "int ip reset" writes its log file.
+// netsh does on such a machine. "winsock reset" (with "catalog" as XP says
+// it) mends the catalog (removes the marker) and reports it; "int ip reset" writes its log file.
 // Firewall commands are recorded and succeed.
 #include <cstdio>
 #include <cstring>
@@ -27,7 +27,7 @@ bool Is(int argc, char** argv, std::initializer_list<const char*> words) {
 
 int main(int argc, char** argv) {
     lab::RecordCall("netsh", argc, argv);
-    if (Is(argc, argv, {"winsock", "reset", "catalog"})) {
+    if (Is(argc, argv, {"winsock", "reset"})) {
         std::remove(CorruptedMarker.c_str());
         std::printf(
             "\r\nSucessfully reset the Winsock Catalog.\r\n"

@@ -385,6 +385,64 @@ TEST(PromptRestart, YesKeepsAPendingSwitchAndItsSnapshotBeforeTheRestart) {
     EXPECT_EQ(nextStart.RecoverUnfinishedRun(), 0);
 }
 
+TEST(PromptRestart, ARestartThatDoesNotComeBringsTheWindowBackAndUndoesTheResume) {
+    FormFixture fixture;
+    const auto hklm = RegistryRoot::LocalMachine;
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    fixture.machine.registry.SetString(hklm, "Software\\PloverTool", "PloverReboot", "sart on logon");
+    fixture.machine.registry.SetString(hklm, runKey, "PloverReboot", "\"C:\\P.exe\" /waitsuspend");
+    auto& form = fixture.Build();
+    form.ShowRepairInProgress();
+    fixture.host.answerYes = true;
+    form.PromptRestart();
+    EXPECT_EQ(fixture.host.restartTimers, (std::vector<uint32_t>{60000}));
+    ASSERT_TRUE(fixture.host.hidden);
+
+    const size_t before = fixture.machine.LogLines().size();
+    form.RestartWaitEnded();
+    EXPECT_FALSE(fixture.host.hidden);
+    EXPECT_TRUE(form.failPanel.visible);
+    EXPECT_TRUE(form.Label7.visible);
+    EXPECT_EQ(form.Label7.caption,
+              "The computer did not restart, so the repair has not taken effect. Please save your "
+              "work, restart the computer yourself and run the test again.");
+    EXPECT_FALSE(form.tempFailImage.visible);
+    EXPECT_TRUE(form.RunTestButton.visible && form.RunTestButton.enabled);
+    EXPECT_TRUE(form.CloseButton.visible);
+    EXPECT_FALSE(fixture.machine.registry.HasKey(hklm, "Software\\PloverTool"));
+    EXPECT_FALSE(fixture.machine.registry.Value(hklm, runKey, "PloverReboot"));
+    const Lines after = LinesAfter(fixture.machine.LogLines(), before);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.front(), "the restart did not come window shown again");
+
+    // Once only; and never for a program that is ending anyway.
+    form.RestartWaitEnded();
+    const Lines lines = fixture.machine.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "the restart did not come window shown again"),
+              1);
+    FormFixture ending;
+    auto& endingForm = ending.Build();
+    ending.host.answerYes = true;
+    endingForm.PromptRestart();
+    endingForm.SessionEnded();
+    endingForm.RestartWaitEnded();
+    EXPECT_TRUE(ending.host.hidden);
+}
+
+TEST(RepairNotice, SaysThatRepairsNeedAnAdministratorOnALimitedAccount) {
+    for (const bool administrator : {true, false}) {
+        FormFixture fixture;
+        fixture.machine.system.administrator = administrator;
+        auto& form = fixture.Build();
+        form.ShowRepairInProgress();
+        EXPECT_EQ(form.Label7.caption,
+                  administrator ? "Plover found a problem. Please wait while we attempt to repair "
+                                  "your Internet Connection"
+                                : "Plover found a problem. Repairs need an administrator: please "
+                                  "sign in as an administrator and run the test again");
+    }
+}
+
 TEST(PromptRestart, NoChangesNothing) {
     FormFixture fixture;
     auto& form = fixture.Build();

@@ -90,6 +90,9 @@ public:
     }
     void ShowContactDialogModal() override { ++contactDialogShown; }
     void HideMainWindow() override { hidden = true; }
+    void ShowMainWindow() override { hidden = false; }
+    // The test lets the restart's minute run out itself, with RestartWaitEnded.
+    void StartRestartTimer(uint32_t milliseconds) override { restartTimers.push_back(milliseconds); }
     void CloseMainWindow() override {
         bool canClose = false;
         form_->FormCloseQuery(canClose);
@@ -129,6 +132,7 @@ public:
     bool sessionEndBlockAvailable = true;
     bool sessionEndBlocked = false;
     std::vector<std::string> sessionEndBlocks;
+    std::vector<uint32_t> restartTimers;
     int messageWaits = 0;
     bool answerYes = false;
     int changes = 0;

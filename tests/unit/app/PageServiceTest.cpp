@@ -55,5 +55,29 @@ TEST_F(PageServiceTest, AFetchWithoutTextEndsAfterABoundedPoll) {
     EXPECT_EQ(machine_.clock.Pauses(), std::vector<uint32_t>(100, 10));
 }
 
+TEST_F(PageServiceTest, AFetchTellsItsProxyWhetherABodyCameAndWhereRedirectsLed) {
+    HttpTransfer moved;
+    moved.status = 302;
+    moved.body = "<title>Lab</title>";
+    moved.redirectedTo = "http://portal.lab.test/login";
+    machine_.http.SetAnswer("http://moved.lab.test", moved);
+    machine_.http.SetPage("http://www.lab.test/", "<title>Lab</title>", "proxy.lab.test:3128");
+
+    const FetchedPage failed = service_.Fetch("moved.lab.test", "");
+    EXPECT_EQ(failed.text, "any error");
+    EXPECT_FALSE(failed.loaded);
+    EXPECT_EQ(failed.redirectedTo, "http://portal.lab.test/login");
+
+    const FetchedPage proxied = service_.Fetch("http://www.lab.test/", "proxy.lab.test:3128");
+    EXPECT_EQ(proxied.text, "<title>Lab</title>");
+    EXPECT_TRUE(proxied.loaded);
+    EXPECT_EQ(proxied.redirectedTo, "");
+    // The same address directly: no proxy is kept from the fetch before.
+    EXPECT_EQ(service_.Fetch("http://www.lab.test/", "").text, "any error");
+    const auto requests = machine_.http.Requests();
+    EXPECT_EQ(requests.at(1).proxy, "proxy.lab.test:3128");
+    EXPECT_EQ(requests.at(2).proxy, "");
+}
+
 }  // namespace
 }  // namespace plover

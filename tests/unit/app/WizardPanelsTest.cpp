@@ -193,6 +193,9 @@ TEST(Screens, RepairNoticeAndBackToTheStageList) {
 }
 
 TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
+    const std::string SignIn =
+        "This network asks you to sign in first: sign in on the page your web browser shows, "
+        "then press \"Try Again\".";
     struct Case {
         DisplayOperation operation;
         const char* shown;  // the message control that must be visible
@@ -208,6 +211,9 @@ TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
          "fail message Call Harbour Netat 555-0100,\nany time."},
         {&RunDisplay::ShowBrowserSettingsFailure, "Label7",
          "It appears there is an issue with your browser settings.", ""},
+        {&RunDisplay::ShowSignInMessage, "Label7",
+         SignIn + "\r\n\r\nCall Harbour Netat 555-0100,\nany time.",
+         "fail message " + SignIn + " Call Harbour Netat 555-0100,\nany time."},
     };
     for (const Case& test : cases) {
         FormFixture fixture;
@@ -229,7 +235,9 @@ TEST(Screens, EachFinalFailureShowsItsMessageAndTheFailureButtons) {
             const auto lines = fixture.machine.LogLines();
             EXPECT_NE(std::find(lines.begin(), lines.end(), test.logged), lines.end());
         }
-        ExpectButton(form.RunTestButton, {true, true, "Run Test", 302});
+        // The sign-in sentence names the button as it then reads.
+        const bool signIn = test.operation == &RunDisplay::ShowSignInMessage;
+        ExpectButton(form.RunTestButton, {true, true, signIn ? "Try Again" : "Run Test", 302});
         ExpectButton(form.contactCancel, {true, true, "Contact Support", 164});
         ExpectButton(form.CloseButton, {true, true, "Close", 21});
 
@@ -413,6 +421,11 @@ TEST(Run, ResumedStartRunsByItselfAfterTwelveShortPauses) {
     fixture.machine.registry.SetString(RegistryRoot::LocalMachine,
                                        "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                                        "PloverReboot", "C:\\x\\PloverTool.exe /waitsuspend");
+    // The log-on start comes before the lease: the run waits for it.
+    fixture.machine.adapters.SetTable(
+        {standin::Adapter("{A}", "Ethernet", true, "", {{"169.254.9.9", "255.255.0.0"}})});
+    fixture.machine.adapters.ThenTables(
+        {{}, {}, {standin::Adapter("{A}", "Ethernet", true, "10.0.0.1", {{"10.0.0.5", "255.0.0.0"}})}});
     auto& form = fixture.Build();
     fixture.machine.clock.ClearPauses();
     form.FormShow();
@@ -424,15 +437,18 @@ TEST(Run, ResumedStartRunsByItselfAfterTwelveShortPauses) {
                             "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "PloverReboot")
                      .has_value());
     const auto pauses = fixture.machine.clock.Pauses();
-    ASSERT_GE(pauses.size(), 12u);
-    EXPECT_EQ(std::vector<uint32_t>(pauses.begin(), pauses.begin() + 12),
-              std::vector<uint32_t>(12, 50));
+    ASSERT_GE(pauses.size(), 14u);
+    std::vector<uint32_t> expected(12, 50);
+    expected.insert(expected.end(), {500, 500});
+    EXPECT_EQ(std::vector<uint32_t>(pauses.begin(), pauses.begin() + 14), expected);
     EXPECT_TRUE(form.RunActive());
     ASSERT_TRUE(fixture.FinishRun());
     EXPECT_TRUE(form.goodPanel.visible);
     const auto lines = fixture.machine.LogLines();
-    EXPECT_LT(std::find(lines.begin(), lines.end(), "it was restarted "),
-              std::find(lines.begin(), lines.end(), "start plover tool "));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "windows version:  5.1.2600"), lines.end());
+    const auto waited = std::find(lines.begin(), lines.end(), "usable address after ms:  1000");
+    EXPECT_LT(std::find(lines.begin(), lines.end(), "it was restarted "), waited);
+    EXPECT_LT(waited, std::find(lines.begin(), lines.end(), "start plover tool "));
 }
 
 TEST(Run, UnsupportedSystemEndsAtShowAndStartsNoRun) {
@@ -528,6 +544,90 @@ TEST(MainWindow, ARunStartsWithClearedRunFields) {
     EXPECT_EQ(form.StageIndex, 0);
     EXPECT_FALSE(form.RestartAccepted());
     EXPECT_EQ(form.Ping.IdIcmpClient.ReceiveTimeout, 8000);
+}
+
+}  // namespace
+}  // namespace plover
+
+namespace plover {
+namespace {
+
+// The keyboard through every panel: Enter presses the default button where
+// there is one, Escape cancels a run and closes otherwise, and the focus
+// always has a button to go to.
+TEST(Keyboard, EnterAndEscapeThroughTheWelcomeRunSuccessAndFailurePanels) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    Gate gate;
+    StageSlots slots;
+    slots[0] = [&](ComputationalThread&) { gate.Wait(); };
+    form.SetStageSlots(slots);
+
+    EXPECT_EQ(form.DefaultButton(), &form.RunTestButton);
+    EXPECT_EQ(form.FocusButton(), &form.RunTestButton);
+    form.EnterPressed();
+    ASSERT_TRUE(fixture.host.RunUntil([&] { return gate.Reached(); }));
+    EXPECT_TRUE(form.stepsPanel.visible);
+    EXPECT_EQ(form.DefaultButton(), nullptr);
+    EXPECT_EQ(form.FocusButton(), &form.contactCancel);
+    form.EnterPressed();  // no default during a run: nothing happens
+    EXPECT_TRUE(form.stepsPanel.visible);
+    EXPECT_EQ(CountLine(fixture.machine.LogLines(), "start Plover tool "), 1u);
+
+    form.EscapePressed();  // Cancel
+    EXPECT_TRUE(form.firstImage.visible);
+    EXPECT_FALSE(fixture.host.closed);
+    // Run Test waits for the old run: the focus goes to Close meanwhile.
+    EXPECT_EQ(form.DefaultButton(), nullptr);
+    EXPECT_EQ(form.FocusButton(), &form.CloseButton);
+    gate.Open();
+    ASSERT_TRUE(fixture.FinishRun());
+    EXPECT_EQ(form.FocusButton(), &form.RunTestButton);
+
+    form.EnterPressed();
+    ASSERT_TRUE(fixture.FinishRun());
+    ASSERT_TRUE(form.goodPanel.visible);
+    EXPECT_EQ(form.RunTestButton.caption, "Try Again");
+    EXPECT_EQ(form.DefaultButton(), &form.RunTestButton);
+    form.EscapePressed();  // Close
+    EXPECT_TRUE(fixture.host.closed);
+
+    FormFixture failing;
+    auto& failed = failing.Build();
+    StageSlots failure;
+    failure[1] = [](ComputationalThread& thread) {
+        thread.FailStage(&RunDisplay::ShowNoInternetFailure);
+    };
+    failed.SetStageSlots(failure);
+    failed.EnterPressed();
+    ASSERT_TRUE(failing.FinishRun());
+    ASSERT_TRUE(failed.failPanel.visible);
+    EXPECT_EQ(failed.contactCancel.caption, "Contact Support");
+    EXPECT_EQ(failed.DefaultButton(), &failed.RunTestButton);
+    failed.EscapePressed();  // Close, not the contact dialog
+    EXPECT_EQ(failing.host.contactDialogShown, 0);
+    EXPECT_TRUE(failing.host.closed);
+}
+
+TEST(Keyboard, NoKeyActsOnAnEndingProgramOrAHiddenButton) {
+    FormFixture fixture;
+    auto& form = fixture.Build();
+    form.RunTestButton.visible = false;
+    form.CloseButton.enabled = false;
+    EXPECT_EQ(form.DefaultButton(), nullptr);
+    EXPECT_EQ(form.FocusButton(), nullptr);
+    form.EnterPressed();
+    form.EscapePressed();
+    EXPECT_FALSE(form.RunActive());
+    EXPECT_FALSE(fixture.host.closed);
+
+    FormFixture ending;
+    auto& endingForm = ending.Build();
+    endingForm.RequestApplicationEnd();
+    endingForm.EnterPressed();
+    endingForm.EscapePressed();
+    EXPECT_FALSE(endingForm.RunActive());
+    EXPECT_FALSE(ending.host.closed);
 }
 
 }  // namespace

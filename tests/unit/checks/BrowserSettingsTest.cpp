@@ -32,8 +32,11 @@ TEST(BrowserSettings, AKeyThatDoesNotOpenForWritingIsNeitherReadNorCreated) {
     readOnly.registry.DenyWrites(HKCU);
     for (FakeWindows* machine : {&missing, &readOnly}) {
         TBrowserSettings browser(machine->Os());
+        SettingsSnapshot snapshot;
+        WinsockRegTexts regTexts;
+        MachineChanges changes(machine->Os(), snapshot, regTexts);
         EXPECT_FALSE(browser.IsProxyDisabled());
-        browser.DisableProxy();
+        EXPECT_EQ(browser.DisableProxy(changes), NoChange);
         EXPECT_FALSE(browser.IsProxyDisabled());
         EXPECT_EQ(machine->clock.Pauses(), std::vector<uint32_t>(3, 1000));
     }

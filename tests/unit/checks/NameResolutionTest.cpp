@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "checks/HostsFile.h"
 #include "tests/unit/checks/NameResolutionMachine.h"
 #include "tests/unit/support/Hex.h"
@@ -85,21 +87,40 @@ TEST_F(NameResolutionTest, AnAnswerWithoutAnAddressIsAFailedLookup) {
                                    "dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
 }
 
-TEST_F(NameResolutionTest, AdapterDnsServerIsTheFirstOfItsList) {
-    const auto serverFor = [this](const std::string& nameServer) {
+TEST_F(NameResolutionTest, AdapterDnsServersAreItsListInOrderUpToThree) {
+    const auto serversFor = [this](const std::string& nameServer) {
         machine.registry.SetString(HKLM, KeyA, "NameServer", nameServer);
-        return names.GetAdapterDnsServer();
+        return names.GetAdapterDnsServers();
     };
-    EXPECT_EQ(serverFor("10.0.0.53 10.0.0.54"), "10.0.0.53");
-    EXPECT_EQ(serverFor("10.0.0.53,10.0.0.54"), "10.0.0.53");
-    EXPECT_EQ(serverFor("10.0.0.53"), "10.0.0.53");
+    EXPECT_EQ(serversFor("10.0.0.53 10.0.0.54"), (Lines{"10.0.0.53", "10.0.0.54"}));
+    EXPECT_EQ(serversFor("10.0.0.53,10.0.0.54, 10.0.0.55,10.0.0.56"),
+              (Lines{"10.0.0.53", "10.0.0.54", "10.0.0.55"}));
+    EXPECT_EQ(serversFor("10.0.0.53"), (Lines{"10.0.0.53"}));
     EXPECT_EQ(LastLines(1), (Lines{"DNSserver returned 10.0.0.53"}));
+    EXPECT_EQ(serversFor(" , "), (Lines{""}));
     // The DHCP server only when NameServer is there and empty.
-    machine.registry.SetString(HKLM, KeyA, "DhcpNameServer", "10.0.0.60,10.0.0.61");
-    EXPECT_EQ(serverFor(""), "10.0.0.60");
+    machine.registry.SetString(HKLM, KeyA, "DhcpNameServer", "10.0.0.60 10.0.0.61");
+    EXPECT_EQ(serversFor(""), (Lines{"10.0.0.60", "10.0.0.61"}));
     machine.registry.OpenKey(HKLM, KeyA, RegistryAccess::AllAccess, false)
         ->DeleteValue("NameServer");
-    EXPECT_EQ(names.GetAdapterDnsServer(), "");
+    EXPECT_EQ(names.GetAdapterDnsServers(), (Lines{""}));
+}
+
+TEST_F(NameResolutionTest, ADeadFirstDnsServerIsPassedForTheNextOne) {
+    machine.registry.SetString(HKLM, KeyA, "NameServer", "10.0.0.99,10.0.0.98 10.0.0.53");
+    EverythingWorks();
+    EXPECT_TRUE(names.CheckNameResolution());
+    const Lines log = machine.LogLines();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "dnsquery next server:  10.0.0.98"), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "dnsquery next server:  10.0.0.53"), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "dnsipcatch 0.0.0.0"), 0);
+    EXPECT_EQ(LastLines(1), (Lines{"hostName:www.google.com ok"}));
+    // Each silent server took its whole time-out, and nothing more.
+    EXPECT_EQ(machine.clock.ElapsedMilliseconds() / 1000, 4u * 7);
+
+    // Every server silent: the lookup fails once, after all of them.
+    EXPECT_EQ(names.ResolveHostAddress(Vendor, Lines{"10.0.0.99", "10.0.0.98"}), "0.0.0.0");
+    EXPECT_EQ(LastLines(2), (Lines{"dnsipcatch 0.0.0.0", "name res ip dns: 0.0.0.0"}));
 }
 
 TEST_F(NameResolutionTest, OnePageIsEnoughAndAFailedLookupFetchesNothing) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/PageService.h"
 #include "app/PingService.h"
 #include "engine/BrowserSettingsStage.h"
 #include "engine/IspConnectionStage.h"
@@ -17,6 +20,7 @@ using Lines = std::vector<std::string>;
 using Pauses = std::vector<uint32_t>;
 
 constexpr RegistryRoot HKCU = RegistryRoot::CurrentUser;
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
 const std::string ProxyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const Lines Completed3{"StageCompleted", "StageCompleted", "StageCompleted"};
 
@@ -36,7 +40,7 @@ protected:
         };
         slots[3] = [this](ComputationalThread&) { WriteLog(machine.Os(), "stage 4 ran", ""); };
         slots[4] = [this](ComputationalThread& thread) {
-            RunBrowserSettingsStage(thread, browser);
+            RunBrowserSettingsStage(thread, browser, names, settings.Changes());
         };
         ComputationalThread thread(machine.Os(), display, synchronizer, slots, true);
         thread.StageNumber = firstStage;
@@ -59,6 +63,10 @@ protected:
     PingService ping{machine.Os()};
     TISPSettings isp{machine.Os(), ping};
     TBrowserSettings browser{machine.Os()};
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
+    PageService pages{machine.http, window, machine.clock};
+    std::string provider = "10.8.8.8";
+    TNameResolution names{machine.Os(), settings, ping, pages, provider};
     RecordingDisplay display;
     standin::FakeWindowThread synchronizer;
 };
@@ -98,8 +106,11 @@ TEST_F(LastStages, IspAnsweringAfterTheDhcpSwitchIsRepaired) {
 TEST_F(LastStages, IspUnreachableTwiceEndsOnTheSupportMessageAndNothingLaterRuns) {
     EXPECT_EQ(Run(3), 7);
     const Lines entries = Entries();
-    EXPECT_EQ(Lines(entries.end() - 4, entries.end()),
-              (Lines{"ISP check ", "checking ISP connection step - fail couldn.t be repaired",
+    // The switch is judged by echo and TCP alike.
+    EXPECT_EQ(Lines(entries.end() - 6, entries.end()),
+              (Lines{"ISP check ", "tcp probe 198.41.0.4:53 no answer",
+                     "tcp probe 4.2.2.2:53 no answer",
+                     "checking ISP connection step - fail couldn.t be repaired",
                      "synchronize step ", "Exiting thread "}));
     EXPECT_EQ(display.Operations(),
               (Lines{"ShowRepairInProgress", "ShowSupportMessage", "StageCompleted"}));
@@ -118,6 +129,37 @@ TEST_F(LastStages, AnIspDroppingEchoButTakingAConnectionPassesWithoutTheSwitch) 
     EXPECT_TRUE(machine.processes.CommandLines().empty());
     EXPECT_EQ(display.Operations(), Completed3);
     EXPECT_EQ(machine.clock.Pauses().front(), 2000u);
+}
+
+TEST_F(LastStages, AnIspTakingConnectionsOnlyAfterTheSwitchKeepsTheSwitch) {
+    machine.processes.Program("cmd.exe /c ipconfig /renew").effect = [this] {
+        machine.sockets.ScriptTcp("4.2.2.2", 53, TcpAnswer::Accepted);
+    };
+    EXPECT_EQ(Run(3), 6);
+    const Lines log = machine.LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "checking ISP connection step - pass repaired"),
+              log.end());
+    EXPECT_FALSE(settings.DhcpSwitchPending());
+}
+
+TEST_F(LastStages, AWorkingProxyIsTheUsersAndStaysOn) {
+    machine.registry.SetDword(HKCU, ProxyKey, "ProxyEnable", 1);
+    machine.registry.SetString(HKCU, ProxyKey, "ProxyServer", "10.9.9.9:3128");
+    machine.http.SetPage("http://www.google.com/", "<title>Google</title>", "10.9.9.9:3128");
+    EXPECT_EQ(Run(5), 6);
+    EXPECT_EQ(machine.LogLines(),
+              (Lines{"page through proxy 10.9.9.9:3128 www.brackenfield.com failed",
+                     "page through proxy 10.9.9.9:3128 www.google.com ok",
+                     "checking browser settings step - pass proxy works, left on",
+                     "synchronize step ", "Exiting thread "}));
+    EXPECT_EQ(display.Operations(), (Lines{"StageCompleted"}));
+    EXPECT_EQ(machine.registry.DwordValue(HKCU, ProxyKey, "ProxyEnable"), 1u);
+    EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 2000}));
+    // Through the proxy, by name: the proxy looks the name up itself.
+    const auto requests = machine.http.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].url, "http://www.brackenfield.com/");
+    EXPECT_EQ(requests[1].proxy, "10.9.9.9:3128");
 }
 
 enum class Proxy { Off, ValueAbsent, On, KeyMissing };
@@ -149,8 +191,14 @@ TEST_P(BrowserStage, PassRepairOrFailureByWhatTheKeyHolds) {
     }
     const std::string verdict = fails ? "checking browser settings step - fail "
                                       : "checking browser settings step - pass repaired";
-    EXPECT_EQ(machine.LogLines(),
-              (Lines{"checking Browser settings - fail try to repair", verdict, end[0], end[1]}));
+    // A proxy switched on is tried first; this one brings no page.
+    Lines tried;
+    if (proxy == Proxy::On) {
+        tried = {"page through proxy proxy:8080 www.brackenfield.com failed",
+                 "page through proxy proxy:8080 www.google.com failed"};
+    }
+    tried.insert(tried.end(), {"checking Browser settings - fail try to repair", verdict, end[0], end[1]});
+    EXPECT_EQ(machine.LogLines(), tried);
     EXPECT_EQ(
         display.Operations(),
         (Lines{"ShowRepairInProgress", fails ? "ShowBrowserSettingsFailure" : "ResumeStagesPanel",
@@ -160,6 +208,9 @@ TEST_P(BrowserStage, PassRepairOrFailureByWhatTheKeyHolds) {
         EXPECT_FALSE(machine.registry.HasKey(HKCU, ProxyKey));
     } else {
         EXPECT_EQ(machine.registry.DwordValue(HKCU, ProxyKey, "ProxyEnable"), 0u);
+        // Recorded, and kept: the journal holds nothing more.
+        EXPECT_TRUE(settings.Changes().Unsettled().empty());
+        EXPECT_FALSE(machine.registry.HasKey(HKLM, JournalKeyPath));
         // Only the switch changes; the server stays for the user to turn on again.
         EXPECT_EQ(machine.registry.StringValue(HKCU, ProxyKey, "ProxyServer"), "proxy:8080");
     }

@@ -284,5 +284,18 @@ TEST_F(LocalConnectionStage, AGatewayDroppingEchoButAnsweringTcpPassesAndTheFire
     EXPECT_EQ(machine.clock.Pauses().back(), 1000u);
 }
 
+TEST_F(LocalConnectionStage, AGatewayTakingConnectionsOnlyAfterTheSwitchKeepsTheSwitch) {
+    // Echo stays dropped throughout: only the switch makes the router take a
+    // connection, and the re-check must count that as it did before.
+    machine.sockets.ScriptEcho(Gateway, {});
+    OnRenewal([this] { machine.sockets.ScriptTcp(Gateway, 80, TcpAnswer::Accepted); });
+    EXPECT_EQ(RunStage(), 3);
+    const Lines entries = StageEntries();
+    EXPECT_EQ(Lines(entries.end() - 4, entries.end() - 3),
+              (Lines{"checking local connection step - fail ping on gateway - repaired"}));
+    EXPECT_EQ(machine.registry.DwordValue(HKLM, KeyA, "EnableDHCP"), 1u);
+    EXPECT_FALSE(settings.DhcpSwitchPending());
+}
+
 }  // namespace
 }  // namespace plover

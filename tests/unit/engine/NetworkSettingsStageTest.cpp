@@ -76,6 +76,7 @@ const Lines WinsockCorrupted{"winsock answer:  error code 10107", "winsock is co
                              "delete winsoktemp ", "check winsock result:  False"};
 const Lines ResetEntries{
     "write in registri for reboot ",
+    "winsock reset method:  registry catalogs replaced from the export texts",
     IpResetCommand + " ",
     "pos completed 1",
     "cmd.exe /c reg delete HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock /f ",
@@ -200,6 +201,28 @@ TEST_F(NetworkSettingsStage, HealthyWinsockLeavesNothingToReset) {
     EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
 }
 
+// A limited account: every check runs as before, no repair touches the
+// machine, and no restart is offered for a reset that never ran.
+TEST_F(NetworkSettingsStage, WithoutAdministratorRightsDiagnosesButRepairsNothing) {
+    machine.adapters.SetTable({SelfAssigned});
+    machine.system.administrator = false;
+    display.answerYes = true;
+    EXPECT_EQ(RunStage(), 7);
+    const Lines lines = machine.LogLines();
+    EXPECT_EQ(lines, Concat({HardwarePass,
+                             IpCheckStart,
+                             RepairMethod1,
+                             {"repair skipped, it needs an administrator:  RenewAddresses"},
+                             AfterRepair1,
+                             {"restart repair skipped, it needs an administrator ", NotRepaired},
+                             RunEnd}));
+    EXPECT_EQ(display.Operations(),
+              (Lines{"ShowRepairInProgress", "ShowNoInternetFailure", "StageCompleted"}));
+    EXPECT_TRUE(machine.processes.CommandLines().empty());
+    EXPECT_TRUE(machine.connections.Switches().empty());
+    EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
+}
+
 TEST_F(NetworkSettingsStage, DeclinedRestartUndoesTheResumeAndFails) {
     machine.adapters.SetTable({SelfAssigned});
     display.answerYes = false;
@@ -244,7 +267,7 @@ TEST_F(NetworkSettingsStage, AcceptedRestartEndsTheRunWithoutAFailurePanel) {
     // The resume stays arranged for the next log-on.
     EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
     EXPECT_EQ(machine.registry.StringValue(HKLM, RunKey, "PloverReboot"),
-              "C:\\Program Files\\PloverTool\\PloverTool.exe /waitsuspend");
+              "\"C:\\Program Files\\PloverTool\\PloverTool.exe\" /waitsuspend");
     const Lines commands = machine.processes.CommandLines();
     ASSERT_EQ(commands.size(), 6u + 1u + 7u);
     EXPECT_EQ(commands[6], CheckCommand);

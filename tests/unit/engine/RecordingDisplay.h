@@ -22,6 +22,7 @@ public:
     void ShowNoInternetFailure() override { Record("ShowNoInternetFailure"); }
     void ShowRouterMessage() override { Record("ShowRouterMessage"); }
     void ShowSupportMessage() override { Record("ShowSupportMessage"); }
+    void ShowSignInMessage() override { Record("ShowSignInMessage"); }
     void ShowBrowserSettingsFailure() override { Record("ShowBrowserSettingsFailure"); }
     void PromptRestart() override {
         Record("PromptRestart");

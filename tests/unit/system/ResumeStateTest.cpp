@@ -10,43 +10,56 @@ using standin::FakeWindows;
 constexpr auto HKLM = RegistryRoot::LocalMachine;
 const char* RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-TEST(ScheduleResume, OnXpWritesTheMarkerAndTheRunValue) {
+TEST(ScheduleResume, OnXpWritesTheMarkerAndTheRunValueNamingTheProgramItself) {
     FakeWindows machine;  // XP SP2
     machine.registry.CreateKey(HKLM, RunKey);
-    machine.system.currentDirectory = "D:\\Tools\\";
+    machine.system.currentDirectory = "C:\\WINDOWS";
+    machine.system.executablePath = "D:\\My Tools\\Harbour Fix.exe";
     ScheduleResume(machine.Os());
 
     EXPECT_EQ(machine.registry.StringValue(HKLM, "Software\\PloverTool", "PloverReboot"),
               "sart on logon");
     EXPECT_EQ(machine.registry.StringValue(HKLM, RunKey, "PloverReboot"),
-              "D:\\Tools\\PloverTool.exe /waitsuspend");
+              "\"D:\\My Tools\\Harbour Fix.exe\" /waitsuspend");
     EXPECT_TRUE(machine.processes.ShellCalls().empty());
     EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{"write in registri for reboot "}));
 }
 
-TEST(ScheduleResume, OnVistaAndUnknownSchedulesATaskFromTheProgramsFolder) {
+TEST(ScheduleResume, OnVistaAndLaterATaskWithHighestRightsStartsTheProgramByItsOwnPath) {
     for (const uint32_t major : {6u, 10u}) {
         FakeWindows machine;
         machine.SetVersion(major, 0, "");
         machine.system.currentDirectory = "C:\\Users\\me\\Desktop";
-        machine.system.executablePath = "E:\\stick\\PloverTool.exe";
+        machine.system.executablePath = "E:\\stick\\net fix\\Harbour.exe";
         ScheduleResume(machine.Os());
 
+        // schtasks reads /tr as one argument; its inner quotes are escaped.
         const std::string parameters =
-            "/create /tn \"PloverTool\" /tr:\"C:\\Users\\me\\Desktop\\PloverTool.exe "
-            "/waitsuspend\" /sc onlogon";
+            "/create /tn \"PloverTool\" /tr \"\\\"E:\\stick\\net fix\\Harbour.exe\\\" "
+            "/waitsuspend\" /sc onlogon /rl highest /f";
         const auto calls = machine.processes.ShellCalls();
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_EQ(calls[0].file, "schtasks");
         EXPECT_EQ(calls[0].parameters, parameters);
-        EXPECT_EQ(calls[0].directory, "E:\\stick\\");
+        EXPECT_EQ(calls[0].directory, "E:\\stick\\net fix\\");
         EXPECT_TRUE(calls[0].hidden);
         EXPECT_EQ(machine.LogLines(),
                   (std::vector<std::string>{"reboot command params:  " + parameters,
-                                            "application exe:  E:\\stick\\"}));
+                                            "application exe:  E:\\stick\\net fix\\"}));
         EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
         EXPECT_FALSE(machine.registry.HasKey(HKLM, RunKey));
     }
+}
+
+TEST(ScheduleResume, AProgramWithoutAKnownPathLeavesNoMarkerBehind) {
+    FakeWindows machine;
+    machine.registry.CreateKey(HKLM, RunKey);
+    machine.system.executablePath.clear();
+    ScheduleResume(machine.Os());
+    EXPECT_FALSE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
+    EXPECT_FALSE(machine.registry.Value(HKLM, RunKey, "PloverReboot"));
+    EXPECT_EQ(machine.LogLines(), (std::vector<std::string>{
+                                      "no start at log-on, the program's own path is unknown "}));
 }
 
 TEST(ScheduleResume, WithoutRightsWritesNothingAndGoesOn) {

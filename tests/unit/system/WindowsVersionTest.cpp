@@ -31,6 +31,29 @@ TEST(GetWindowsVersionCode, MapsEveryFamilyAndVersion) {
     EXPECT_EQ(GetWindowsVersionCode(machine.Os()), 800);
 }
 
+TEST(TrueWindowsVersion, SeenBesideTheCodeWhichStaysAsTheShimSaysIt) {
+    FakeWindows machine;
+    machine.SetVersion(6, 0, "");
+    EXPECT_FALSE(IsWindows7OrLater(machine.Os()));  // no true answer: the basic one
+    machine.SetVersion(6, 2, "");
+    machine.system.trueVersion = OsVersionInfo{10, 0, 22631, 2, ""};
+    EXPECT_EQ(TrueWindowsVersionText(machine.Os()), "10.0.22631");
+    EXPECT_TRUE(IsWindows7OrLater(machine.Os()));
+    EXPECT_EQ(GetWindowsVersionCode(machine.Os()), 3000);
+    const std::pair<OsVersionInfo, bool> cases[] = {
+        {{6, 0, 6002, 2, "Service Pack 2"}, false}, {{6, 1, 7601, 2, ""}, true},
+        {{5, 1, 2600, 2, "Service Pack 3"}, false}, {{6, 3, 9600, 2, ""}, true},
+        {{6, 1, 0, 1, ""}, false},
+    };
+    for (const auto& [version, later] : cases) {
+        machine.system.trueVersion = version;
+        EXPECT_EQ(IsWindows7OrLater(machine.Os()), later) << TrueWindowsVersionText(machine.Os());
+    }
+    machine.system.trueVersion.reset();
+    machine.system.version.reset();
+    EXPECT_EQ(TrueWindowsVersionText(machine.Os()), "unknown");
+}
+
 TEST(GetServicePackText, IsTheSystemsTextOrAFixedStandIn) {
     FakeWindows machine;
     machine.SetVersion(5, 1, "Service Pack 2");

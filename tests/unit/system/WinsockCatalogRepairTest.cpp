@@ -141,7 +141,9 @@ TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
     commands.insert(commands.end(), steps.begin(), steps.end());
     EXPECT_EQ(machine.processes.CommandLines(), commands);
 
-    Lines log{"write in registri for reboot ", IpResetCommand + " ", "pos completed 4"};
+    Lines log{"write in registri for reboot ",
+              "winsock reset method:  registry catalogs replaced from the export texts",
+              IpResetCommand + " ", "pos completed 4"};
     for (const auto& step : steps) log.push_back(step + " ");
     log.insert(log.end(), {"pos Sucessfully reset 1", "delete winsokans "});
     EXPECT_EQ(machine.LogLines(), log);
@@ -152,12 +154,53 @@ TEST_F(ResetWinsockTest, RunsEveryStepInOrderWithItsPausesAndEntries) {
     EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
     EXPECT_EQ(machine.registry.StringValue(
                   HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "PloverReboot"),
-              "C:\\Program Files\\PloverTool\\PloverTool.exe /waitsuspend");
+              "\"C:\\Program Files\\PloverTool\\PloverTool.exe\" /waitsuspend");
     // The reset log stays, the catalog answer goes; the reset never touches
     // the check's file.
     EXPECT_TRUE(machine.files.HasFile(Temp + "resetlog.txt"));
     EXPECT_FALSE(machine.files.HasFile(Temp + "winsockans.txt"));
     EXPECT_TRUE(machine.files.HasFile(Temp + "winsoktemp"));
+}
+
+TEST_F(ResetWinsockTest, FromWindows7TheSystemsOwnResetsRunAndTheCatalogKeysStay) {
+    // Shimmed to 6.2 as any program without a newer manifest sees Windows 10.
+    machine.SetVersion(6, 2, "");
+    machine.system.trueVersion = OsVersionInfo{10, 0, 19045, 2, ""};
+    machine.system.systemDirectory = "C:\\Windows\\system32";
+    machine.system.wow64 = true;
+    machine.registry.SetString(HKLM, "SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters",
+                               "Current_Protocol_Catalog", "Protocol_Catalog9");
+    ResetWinsock(machine.Os(), regTexts);
+
+    const std::string netsh = "C:\\Windows\\Sysnative\\netsh.exe";
+    const Lines commands{netsh + " int ip reset " + Temp + "resetlog.txt", netsh + " winsock reset"};
+    EXPECT_EQ(machine.processes.CommandLines(), commands);
+    const Lines lines = machine.LogLines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2], "winsock reset method:  netsh winsock reset, registry catalogs kept");
+    EXPECT_EQ(lines[3], commands[0] + " ");
+    EXPECT_EQ(lines[4], commands[1] + " ");
+    EXPECT_EQ(machine.clock.Pauses(), (Pauses{1000, 1000}));
+    EXPECT_EQ(machine.registry.StringValue(HKLM,
+                                           "SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters",
+                                           "Current_Protocol_Catalog"),
+              "Protocol_Catalog9");
+    EXPECT_FALSE(machine.files.HasFile(Temp + "winsok2.reg"));
+    // The resume is arranged as on Vista: the version code decides that.
+    EXPECT_TRUE(machine.registry.HasKey(HKLM, "Software\\PloverTool"));
+}
+
+TEST(NativeNetshPath, SysnativeOnlyForA32BitProgramOn64BitWindows) {
+    FakeWindows machine;
+    machine.system.systemDirectory = "C:\\Windows\\system32";
+    EXPECT_EQ(NativeNetshPath(machine.Os()), "C:\\Windows\\system32\\netsh.exe");
+    machine.system.wow64 = true;
+    EXPECT_EQ(NativeNetshPath(machine.Os()), "C:\\Windows\\Sysnative\\netsh.exe");
+    machine.system.systemDirectory = "D:\\Win Dows\\System32";
+    const auto commands = SystemResetCommands(machine.Os(), LongTemp);
+    EXPECT_EQ(commands.back().line, "\"D:\\Win Dows\\Sysnative\\netsh.exe\" winsock reset");
+    EXPECT_EQ(commands.front().line, "\"D:\\Win Dows\\Sysnative\\netsh.exe\" int ip reset \"" +
+                                         LongTemp + "resetlog.txt\"");
 }
 
 TEST_F(ResetWinsockTest, PollsAreBoundedAndAMissingFileCostsNoTime) {
@@ -205,9 +248,9 @@ TEST_F(ResetWinsockTest, ATempPathWithBlanksIsQuotedInEveryFileArgument) {
               }));
     EXPECT_EQ(machine.processes.WorkingFolders(), Lines(7, ""));
     const Lines lines = machine.LogLines();
-    EXPECT_EQ(lines[1], ipReset + " ");
-    EXPECT_EQ(lines[2], "pos completed 1");
-    EXPECT_EQ(lines[8], "pos Sucessfully reset 1");
+    EXPECT_EQ(lines[2], ipReset + " ");
+    EXPECT_EQ(lines[3], "pos completed 1");
+    EXPECT_EQ(lines[9], "pos Sucessfully reset 1");
     EXPECT_FALSE(machine.files.HasFile(LongTemp + "winsockans.txt"));
 }
 
@@ -251,8 +294,8 @@ TEST_F(ResetWinsockTest, AnImportWhoseFileCannotBeSecuredIsSkippedAndTheResetGoe
     EXPECT_EQ(std::count(commands.begin(), commands.end(), import2), 0);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), import1), 1);
     const Lines lines = machine.LogLines();
-    EXPECT_EQ(lines[4], "reg import skipped, the file could not be secured:  " + reg2);
-    EXPECT_EQ(lines[5], import1 + " ");
+    EXPECT_EQ(lines[5], "reg import skipped, the file could not be secured:  " + reg2);
+    EXPECT_EQ(lines[6], import1 + " ");
     EXPECT_EQ(machine.clock.Pauses(),
               (Pauses{1000, 1000, 1000, 1000, 1000, 1000, 1000, 500, 1000}));
 }
@@ -288,9 +331,9 @@ TEST_F(ResetWinsockTest, ATempPathWithCommandCharactersStaysOutOfEveryCommandLin
     EXPECT_EQ(machine.processes.WorkingFolders(), (Lines{"", odd, "", "", odd, odd, odd}));
     EXPECT_EQ(imported, (Lines{regTexts.Winsock2RegText, regTexts.WinsockRegText}));
     const Lines lines = machine.LogLines();
-    EXPECT_EQ(lines[1], "cmd.exe /c netsh int ip reset resetlog.txt ");
-    EXPECT_EQ(lines[2], "pos completed 1");
-    EXPECT_EQ(lines[8], "pos Sucessfully reset 1");
+    EXPECT_EQ(lines[2], "cmd.exe /c netsh int ip reset resetlog.txt ");
+    EXPECT_EQ(lines[3], "pos completed 1");
+    EXPECT_EQ(lines[9], "pos Sucessfully reset 1");
     EXPECT_FALSE(machine.files.HasFile(odd + "winsockans.txt"));
 }
 

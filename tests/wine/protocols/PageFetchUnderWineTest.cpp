@@ -2,6 +2,7 @@
 // on the loopback started by the test.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <thread>
 
 #include "app/PageService.h"
@@ -57,9 +58,12 @@ TEST_F(PageFetchUnderWine, TransportReportsStatusTypeLengthAndBody) {
     const HttpTransfer redirected = Get("/redirect");
     EXPECT_EQ(redirected.status, 200);
     EXPECT_EQ(redirected.body, page.body);
+    EXPECT_EQ(redirected.redirectedTo, Url("/page.html"));
+    EXPECT_EQ(page.redirectedTo, "");
 
     const HttpTransfer loop = Get("/loop");
     EXPECT_EQ(loop.status, 302);
+    EXPECT_EQ(loop.redirectedTo, Url("/loop"));
 
     const HttpTransfer cut = Get("/short");
     EXPECT_EQ(cut.status, 200);
@@ -145,6 +149,43 @@ TEST_F(PageFetchUnderWine, AStopEndsTheWaitForAPageAtOnce) {
     clock.Follow(&stop);
     PageService service(transport_, window, clock);
     EXPECT_EQ(service.FetchPage(Url("/silent")), "");
+}
+
+// A proxy of the user's on the loopback: the fetch goes where the request
+// names it, and only there.
+TEST_F(PageFetchUnderWine, AFetchThroughANamedProxyGoesThroughIt) {
+    const int proxyPort = winetest::FreePort(SOCK_STREAM);
+    const std::string config =
+        "/tmp/plover-wine-proxy-config-" + std::to_string(::GetCurrentProcessId());
+    {
+        std::ofstream file("Z:" + config, std::ios::binary);  // Unix line ends
+        file << "Port " << proxyPort << "\nListen 127.0.0.1\nTimeout 20\nAllow 127.0.0.1\n"
+             << "MaxClients 10\nLogLevel Critical\n";
+    }
+    UnixPeer proxy("proxy", "/usr/bin/tinyproxy -d -c " + config, 60);
+    ASSERT_TRUE(proxy.Started());
+    ASSERT_TRUE(winetest::AwaitTcpPort(proxyPort)) << "the proxy did not start";
+
+    HttpGetRequest request;
+    request.url = Url("/page.html");
+    request.agent = "BrackenfieldReporting";
+    request.proxy = "127.0.0.1:" + std::to_string(proxyPort);
+    const HttpTransfer through = transport_.Get(request);
+    EXPECT_EQ(through.status, 200);
+    EXPECT_NE(through.body.find("<title>Plover lab page</title>"), std::string::npos);
+
+    // A proxy that is not there fails the fetch, though the page is there.
+    request.proxy = "127.0.0.1:" + std::to_string(winetest::FreePort(SOCK_STREAM));
+    EXPECT_EQ(transport_.Get(request).status, -1);
+
+    standin::FakeWindowThread window{standin::FakeWindowThread::OwnThread{}};
+    win32::Win32Clock clock;
+    PageService service(transport_, window, clock);
+    const FetchedPage page = service.Fetch(Url("/redirect"), "127.0.0.1:" + std::to_string(proxyPort));
+    EXPECT_TRUE(page.loaded);
+    EXPECT_NE(page.text.find("Plover lab page"), std::string::npos);
+    EXPECT_EQ(page.redirectedTo, Url("/page.html"));
+    ::DeleteFileA(("Z:" + config).c_str());
 }
 
 }  // namespace

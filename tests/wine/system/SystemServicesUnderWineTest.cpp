@@ -217,6 +217,28 @@ TEST(PrefixVersion, CodeAndServicePackMatchThePrefix) {
     const char* servicePack = std::getenv("PLOVER_EXPECT_SERVICE_PACK");
     EXPECT_EQ(GetWindowsVersionCode(platform.Os()), code ? std::atoi(code) : 3000);
     EXPECT_EQ(GetServicePackText(platform.Os()), servicePack ? servicePack : "Service Pack 1");
+    // The kernel's own answer agrees with the prefix's version in its major
+    // number; a 64-bit program is never redirected.
+    const auto trueVersion = platform.Os().system.TrueVersion();
+    ASSERT_TRUE(trueVersion.has_value());
+    EXPECT_EQ(trueVersion->majorVersion, platform.Os().system.GetVersion()->majorVersion);
+    if (sizeof(void*) == 8) {
+        EXPECT_FALSE(platform.Os().system.RunsUnderWow64());
+    }
+}
+
+// Windows 10 as a program seen by a system that takes it for an older one:
+// the kernel's own answer is the true one, and the Winsock reset takes the
+// system's own road there.
+TEST(TrueVersion, TheKernelsAnswerIsTheSystemsOwn) {
+    const char* expected = std::getenv("PLOVER_EXPECT_TRUE_VERSION");
+    if (!expected) GTEST_SKIP() << "only the copy that sees Windows 10";
+    win32::Win32Platform platform;
+    const std::string text = TrueWindowsVersionText(platform.Os());
+    EXPECT_EQ(text.substr(0, std::string(expected).size() + 1), std::string(expected) + ".");
+    EXPECT_TRUE(IsWindows7OrLater(platform.Os()));
+    const int32_t code = GetWindowsVersionCode(platform.Os());
+    EXPECT_TRUE(code == WindowsVersion::WindowsVista || code == WindowsVersion::Unknown) << code;
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "system/RegistryHelpers.h"
 #include "system/ResumeState.h"
+#include "system/WindowsVersion.h"
 #include "system/WinsockCatalogRepair.h"
 #include "tests/wine/lab/LabMachine.h"
 
@@ -17,6 +20,34 @@ namespace {
 using Lines = std::vector<std::string>;
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
 const char* const TestKey = "SOFTWARE\\PloverToolResetTest";
+
+// The prefix is Windows 7: seen as Vista, the reset takes the registry road
+// of XP and Vista; everything else is the real system.
+class VistaSystem : public SystemInfo {
+public:
+    explicit VistaSystem(SystemInfo& real) : real_(real) {}
+    std::optional<OsVersionInfo> GetVersion() override { return TrueVersion(); }
+    std::optional<OsVersionInfo> TrueVersion() override {
+        return OsVersionInfo{6, 0, 6002, 2, "Service Pack 2"};
+    }
+    bool RunsUnderWow64() override { return real_.RunsUnderWow64(); }
+    bool HasAdministratorRights() override { return real_.HasAdministratorRights(); }
+    std::string TempPath() override { return real_.TempPath(); }
+    std::string SystemDirectory() override { return real_.SystemDirectory(); }
+    std::string EnvironmentVariable(const std::string& name) override {
+        return real_.EnvironmentVariable(name);
+    }
+    std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
+    std::string ExecutablePath() override { return real_.ExecutablePath(); }
+
+private:
+    SystemInfo& real_;
+};
+
+Platform WithSystem(const Platform& os, SystemInfo& system) {
+    return Platform{os.clock,    os.debug,       os.files,   os.registry, os.processes, system,
+                    os.adapters, os.connections, os.sockets, os.http,     os.firewall};
+}
 
 class WinsockResetLab : public ::testing::TestWithParam<const char*> {
 protected:
@@ -89,7 +120,8 @@ TEST_P(WinsockResetLab, ResetRunsEveryCommandAndImportsTheProgramsExports) {
     WriteFile(temp + Winsock2RegFile,
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\PloverToolResetTest\\WinSock2]\r\n"
               "\"Marker\"=\"planted\"\r\n\r\n");
-    ResetWinsock(machine.os, texts);
+    VistaSystem vista(machine.real.Os().system);
+    ResetWinsock(WithSystem(machine.os, vista), texts);
 
     EXPECT_EQ(TestValue("WinSock2"), "two");
     EXPECT_EQ(TestValue("WinSock"), "one");
@@ -110,6 +142,28 @@ TEST_P(WinsockResetLab, ResetRunsEveryCommandAndImportsTheProgramsExports) {
     for (const auto& step : WinsockResetSteps(temp)) expected.push_back(step.command.line + " ");
     EXPECT_EQ(commands, expected);
     EXPECT_EQ(machine.NewLogLines().back(), "delete winsokans ");
+}
+
+// Windows 7 and later: the system's own resets, and the catalog keys kept.
+TEST_P(WinsockResetLab, FromWindows7TheSystemsNetshResetsAndNoKeyIsImported) {
+    ASSERT_TRUE(IsWindows7OrLater(machine.os));
+    ResetWinsock(machine.os, WinsockRegTexts{"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+                                             "PloverToolResetTest\\WinSock2]\r\n\r\n",
+                                             ""});
+    EXPECT_EQ(TestValue("WinSock2"), "");
+    EXPECT_FALSE(machine.os.files.Exists(temp + Winsock2RegFile));
+    Lines logged;
+    for (const auto& command : SystemResetCommands(machine.os, temp)) {
+        logged.push_back(command.line + " ");
+    }
+    const Lines lines = machine.NewLogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(Lines(lines.end() - 2, lines.end()), logged);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "winsock reset method:  netsh winsock reset, registry catalogs kept"),
+              lines.end());
+    EXPECT_EQ(logged.back().rfind(machine.os.system.SystemDirectory() + "\\netsh.exe", 0), 0u)
+        << logged.back();
 }
 
 INSTANTIATE_TEST_SUITE_P(TempFolders, WinsockResetLab,
