@@ -3,11 +3,11 @@
 # the fault matrix's CI scenarios (tests/lab/scenarios: each fault
 # injected, the program clicked through, its panel, log and machine state
 # judged), among them its start-up, a close in mid-run and the branded
-# variants. The other scenarios run from `scripts/demo.sh all`. Two lanes
-# side by side: the scenarios spend most of their time in the pauses the
-# program prescribes.
+# variants. The other scenarios run from `scripts/demo.sh all`. Three lanes
+# side by side on two cores: the scenarios spend most of their time in the
+# pauses the program prescribes.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset mingw-x86_64 >/dev/null || exit 1
 cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins || exit 1
-MATRIX_LANES=2 bash tests/lab/matrix.sh build/lab-matrix ci
+MATRIX_LANES=3 bash tests/lab/matrix.sh build/lab-matrix ci

@@ -3,7 +3,7 @@
 title="High DPI (144)"
 fault="none; the screen is set to 144 DPI (150 %)"
 repairs="no repair" panel= expect="the welcome screen 660 wide and sharp, its caption on the screen; closed at once"
-ci=no limit=90
+ci=yes limit=90
 
 scenario_seed() {
     seed_lab_machine

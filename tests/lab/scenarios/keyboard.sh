@@ -4,7 +4,7 @@
 title="Keyboard only"
 fault="none; the user never touches the mouse"
 repairs="no repair" panel=success expect="Enter runs, Escape cancels, Enter runs again, Escape closes"
-ci=no limit=240
+ci=yes limit=240
 
 scenario_drive() {
     open_wizard

@@ -6,7 +6,7 @@ title="Log-on start of a renamed program"
 fault="as winsock-yes; the program is C:\Plover Tools\Harbour Fix.exe and an older task exists"
 repairs="addresses renewed, caches flushed, TCP/IP and Winsock reset, restart accepted"
 panel=hidden expect="the task names the program's own quoted path, with highest rights and /f"
-ci=no limit=300
+ci=yes limit=300
 LAB_PROGRAM='C:\Plover Tools\Harbour Fix.exe'
 
 scenario_network() { network_self_assigned; }

@@ -5,7 +5,7 @@ title="Restart accepted but not coming"
 fault="as winsock-yes; the restart never happens"
 repairs="addresses renewed, caches flushed, TCP/IP and Winsock reset, restart accepted"
 panel= expect="after 60 s the window is back saying the restart did not happen; marker and log-on start removed"
-ci=no limit=300
+ci=yes limit=300
 
 scenario_network() { network_self_assigned; }
 scenario_probe() { probe_no_default_route; }

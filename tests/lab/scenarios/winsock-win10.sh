@@ -5,7 +5,7 @@ title="Corrupted Winsock on Windows 10"
 fault="as winsock-yes; Wine reports Windows 10"
 repairs="addresses renewed, caches flushed, TCP/IP and Winsock reset, restart accepted"
 panel=hidden expect="'windows version: 10.0.' logged; netsh winsock reset; no key deleted or imported"
-ci=no limit=300
+ci=yes limit=300
 
 scenario_network() { network_self_assigned; }
 scenario_probe() { probe_no_default_route; }
