@@ -56,5 +56,6 @@ scenario_judge() {
     expect_no_resume_arrangements
     grep -q '^schtasks /delete /tn PloverTool /f' "$out/state/commands.txt"
     check state.schedule-removed $? "no schtasks /delete"
-    expect_tidy_end
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder kept  # the IP reset stays, so does the record of the settings
 }

@@ -27,5 +27,6 @@ scenario_judge() {
         grep -q '^schtasks /delete /tn PloverTool /f' "$out/state/commands.txt" &&
         ! grep -q '^shutdown' "$out/state/commands.txt"
     check state.schedule-undone $? "commands: $(tr '\r\n' '  ' <"$out/state/commands.txt")"
-    expect_tidy_end
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder kept  # the IP reset stays, so does the record of the settings
 }

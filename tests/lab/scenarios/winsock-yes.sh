@@ -16,5 +16,5 @@ scenario_judge() {
     expect_value resume-marker resume-marker.txt PloverReboot "sart on logon"
     grep -qxF 'PloverTool: "C:\PloverTool\PloverTool.exe" /waitsuspend' "$out/state/scheduled-tasks.txt"
     check state.logon-start $? "log-on start: $(cat "$out/state/scheduled-tasks.txt")"
-    expect_tidy_temp_folder
+    expect_tidy_temp_folder kept  # the IP reset stays, so does the record of the settings
 }
