@@ -70,6 +70,17 @@ std::optional<uint32_t> ReadDword(RegistryKey& key, const char* name) {
     return number;
 }
 
+// The proxy switch as the user had it, for the snapshot: "ProxyEnable 1",
+// or "ProxyEnable absent".
+std::string ProxySnapshotLine(const ChangeEntry& entry) {
+    uint32_t number = 0;
+    if (!entry.existed) return entry.name + " absent";
+    if (entry.value.type == RegistryValueType::Dword && EntryReader(entry.value.data).Number(number)) {
+        return entry.name + " " + std::to_string(number);
+    }
+    return entry.name + " present";
+}
+
 bool IsRegistryKind(ChangeKind kind) {
     return kind == ChangeKind::InterfaceValue || kind == ChangeKind::ProxySwitch ||
            kind == ChangeKind::DnsServers;
@@ -257,6 +268,8 @@ void MachineChanges::Settle(ChangeId id, bool kept) {
     if (kept) {
         if (entry.kind == ChangeKind::InterfaceValue || entry.kind == ChangeKind::DnsServers) {
             snapshot_.InterfaceValuesChanged = true;
+        } else if (entry.kind == ChangeKind::ProxySwitch) {
+            KeepSettingInSnapshot(os_, snapshot_, ProxySnapshotLine(entry));
         }
     } else {
         std::string lastAdapter;

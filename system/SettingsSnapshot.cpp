@@ -44,6 +44,15 @@ void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::
     if (file) file->Write(text);
 }
 
+void KeepSettingInSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view line) {
+    const std::string path = snapshot.SettingsSnapshotPath;
+    if (path.empty()) return;
+    snapshot.InterfaceValuesChanged = true;
+    auto file = os.files.Open(path, FileAccess::ReadWrite, FileShare::ReadWrite,
+                              FileDisposition::OpenAlways);
+    if (file && file->SeekToEnd()) file->Write(std::string(line) + "\n");
+}
+
 bool DeleteSettingsSnapshot(const Platform& os, const SettingsSnapshot& snapshot) {
     const std::string path = snapshot.SettingsSnapshotPath;
     if (path.empty() || !os.files.Exists(path)) return false;

@@ -13,9 +13,9 @@ namespace plover {
 // first one. Written by the diagnostic thread, read by the window.
 struct SettingsSnapshot {
     SharedText SettingsSnapshotPath;
-    // Set when a run left an interface value changed since that snapshot
-    // was written: the file is then the only record of the user's own
-    // values, and is kept.
+    // Set when a run left a setting changed since that snapshot was written
+    // (an interface value, the proxy switch): the file is then the only
+    // record of the user's own values, and is kept.
     std::atomic<bool> InterfaceValuesChanged{false};
 };
 
@@ -32,6 +32,10 @@ std::string ReadInterfaceSettings(const Platform& os, const std::string& adapter
 // Writes the text to a new time-stamped file in the temporary folder and
 // remembers its path.
 void WriteSettingsSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view text);
+// Adds the user's own value of a setting that a run changed for good
+// beyond the interface keys (the proxy switch) to the end of the snapshot
+// file, and keeps the file. Nothing when no snapshot was written.
+void KeepSettingInSnapshot(const Platform& os, SettingsSnapshot& snapshot, std::string_view line);
 // "Ploverregkey" + yyyy_mm_dd_hh_mm_ss + ".txt"
 std::string SnapshotFileName(const LocalDateTime& when);
 

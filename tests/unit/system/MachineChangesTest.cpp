@@ -185,6 +185,17 @@ TEST_F(Journal, TheSnapshotStaysWhileTheJournalHoldsAnything) {
     EXPECT_FALSE(machine.files.HasFile(path));
 }
 
+TEST_F(Journal, AKeptProxySwitchOffLeavesTheUsersValueInTheKeptSnapshot) {
+    MachineChanges& changes = NextProcess();
+    WriteSettingsSnapshot(machine.Os(), snapshot, "{A1}\n");
+    changes.Keep(changes.WriteValue(ChangeKind::ProxySwitch, HKCU, InternetSettings,
+                                    "ProxyEnable", RegistryValueType::Dword,
+                                    std::string(4, '\0')));
+    EXPECT_EQ(machine.registry.DwordValue(HKCU, InternetSettings, "ProxyEnable"), 0u);
+    EXPECT_FALSE(DeleteSettingsSnapshot(machine.Os(), snapshot));
+    EXPECT_EQ(machine.files.Content(snapshot.SettingsSnapshotPath), "{A1}\nProxyEnable 1\n");
+}
+
 TEST_F(Journal, ADamagedOrHalfWrittenJournalPutsBackWhatItCanAndIsCleared) {
     MachineChanges& first = NextProcess();
     first.WriteValue(ChangeKind::InterfaceValue, HKLM, Interface, "EnableDHCP",
