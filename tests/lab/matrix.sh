@@ -122,28 +122,24 @@ start=$(date +%s)
 lanes=${MATRIX_LANES:-1}
 if [ "$lanes" -gt 1 ] && [ ${#selected[@]} -gt 1 ]; then
     # Every lane but the first resets a copy of the prefix with a seed of its own.
-    lane_prefix=() lane_names=() lane_load=()
-    for ((lane = 1; lane <= lanes; lane++)); do
-        lane_names[lane]="" lane_load[lane]=0
-        [ "$lane" = 1 ] && continue
+    lane_prefix=([1]=$prefix)
+    for ((lane = 2; lane <= lanes; lane++)); do
         lane_prefix[lane]=$prefix-lane$lane
         rm -rf "${lane_prefix[lane]}" "${lane_prefix[lane]}.seed"
         cp -a "$prefix" "${lane_prefix[lane]}"
         cp -a "$prefix.seed" "${lane_prefix[lane]}.seed"
     done
-    lane_prefix[1]=$prefix
-    # Longest bound first, each to the lane with least to do so far.
-    while read -r bound one; do
-        least=1
-        for ((lane = 2; lane <= lanes; lane++)); do
-            [ "${lane_load[lane]}" -lt "${lane_load[least]}" ] && least=$lane
-        done
-        lane_names[least]+=" $one" lane_load[least]=$((lane_load[least] + bound))
-    done < <(for one in "${!limit_of[@]}"; do echo "${limit_of[$one]} $one"; done | sort -rn)
-    run_lane() {            # run_lane NUMBER PREFIX NAME...
+    # One queue, longest bound first; a lane that is done takes the next
+    # scenario, so the long ones never pile up in one lane.
+    queue=$out/.queue
+    for one in "${!limit_of[@]}"; do echo "${limit_of[$one]} $one"; done | sort -k1,1rn -k2 |
+        cut -d' ' -f2 >"$queue"
+    next_in_queue() {       # prints the queue's first name and takes it off
+        flock "$queue.lock" sh -c 'head -n 1 "$1"; sed -i 1d "$1"' _ "$queue"
+    }
+    run_lane() {            # run_lane NUMBER PREFIX
         local number=$1 lane_prefix=$2 one
-        shift 2
-        for one in "$@"; do
+        while one=$(next_in_queue) && [ -n "$one" ]; do
             echo "matrix: lane $number: $one starts, $(($(date +%s) - start)) s so far"
             run "$one" "$lane_prefix" >"$out/$one.console" 2>&1 || echo "$one" >>"$out/.failed-lane$number"
             flock "$out/.console-lock" sh -c 'echo; cat "$1"' _ "$out/$one.console"
@@ -151,12 +147,11 @@ if [ "$lanes" -gt 1 ] && [ ${#selected[@]} -gt 1 ]; then
     }
     rm -f "$out"/.failed-lane*
     for ((lane = 1; lane <= lanes; lane++)); do
-        # shellcheck disable=SC2086 # the lane's names, split on blanks
-        run_lane "$lane" "${lane_prefix[lane]}" ${lane_names[lane]} &
+        run_lane "$lane" "${lane_prefix[lane]}" &
     done
     wait
     mapfile -t failed < <(cat "$out"/.failed-lane* 2>/dev/null)
-    rm -f "$out"/.failed-lane* "$out/.console-lock"
+    rm -f "$out"/.failed-lane* "$out/.console-lock" "$queue" "$queue.lock"
 else
     count=0
     for one in "${keys[@]}"; do

@@ -15,5 +15,8 @@ scenario_judge() {
         "step browsing net pass show final panel" "Exiting thread"
     expect_value proxy-off internet-settings.txt ProxyEnable 0x0
     expect_value proxy-server-kept internet-settings.txt ProxyServer "$LAB_PROXY"
-    expect_tidy_end
+    # The user's own ProxyEnable is on record in the settings snapshot, which stays.
+    expect_lines snapshot-kept "settings snapshot kept C:\\users\\"
+    expect_one_run_at_a_time
+    expect_tidy_temp_folder kept
 }
