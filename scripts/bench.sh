@@ -27,7 +27,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 scripts/bootstrap.sh bind9-dnsutils curl hyperfine
 
 echo "bench: building"
-build() { cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j2 --target "${@:2}"; }
+# shellcheck source=lib/build.sh
+source scripts/lib/build.sh
 build native plover_mandated_pauses plover_protocol_bench
 build mingw-i686 PloverTool
 build mingw-x86_64 PloverTool plover_check_timings plover_process_probe MinimalWindow PloverToolScenes \

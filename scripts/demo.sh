@@ -24,11 +24,10 @@ case ${1:-} in
 esac
 
 scripts/bootstrap.sh
-for preset in mingw-i686 mingw-x86_64; do
-    cmake --preset "$preset" >/dev/null
-done
-cmake --build build/mingw-i686 -j2 --target PloverTool
-cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins
+# shellcheck source=lib/build.sh
+source scripts/lib/build.sh
+build mingw-i686 PloverTool
+build mingw-x86_64 PloverTool PloverToolScenes lab_standins
 echo "Built: build/mingw-i686/PloverTool.exe (shipped) and build/mingw-x86_64/PloverTool.exe"
 
 [ $# -eq 0 ] && set -- healthy

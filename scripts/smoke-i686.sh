@@ -31,8 +31,9 @@ fi
 emulated=$force_qemu
 kernel_runs_32bit || emulated=1
 [ "$emulated" = 0 ] || [ -x "$qemu" ] || scripts/bootstrap.sh qemu-user-static >/dev/null || exit 1
-build() { cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j2 --target "${@:2}" >/dev/null; }
-build mingw-i686 PloverTool && build mingw-x86_64 PloverToolScenes lab_standins || exit 1
+# shellcheck source=lib/build.sh
+source scripts/lib/build.sh
+{ build mingw-i686 PloverTool && build mingw-x86_64 PloverToolScenes lab_standins; } >/dev/null || exit 1
 
 mounted=0 registered=0
 cleanup() {

@@ -19,8 +19,9 @@ started=$(date +%s)
 scripts/bootstrap.sh
 
 echo "soak: building"
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins plover_process_probe
+# shellcheck source=lib/build.sh
+source scripts/lib/build.sh
+build mingw-x86_64 PloverTool PloverToolScenes lab_standins plover_process_probe
 
 echo "soak: $runs runs on one program"
 export SOAK_RUNS=$runs SOAK_PROBE=$PWD/build/mingw-x86_64/bench/plover_process_probe.exe

@@ -3,8 +3,8 @@
 # tests run the real Win32 layer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset mingw-i686 >/dev/null
-cmake --build build/mingw-i686 -j2
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build build/mingw-x86_64 -j2 --target all plover_wine_tests
+# shellcheck source=../lib/build.sh
+source scripts/lib/build.sh
+build mingw-i686
+build mingw-x86_64 all plover_wine_tests
 ctest --test-dir build/mingw-x86_64 --output-on-failure --output-junit "$PLOVER_RESULTS_DIR/wine.xml"

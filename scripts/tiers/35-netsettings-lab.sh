@@ -4,6 +4,7 @@
 # known interfaces (tests/lab/labs.sh netsettings).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests
+# shellcheck source=../lib/build.sh
+source scripts/lib/build.sh
+build mingw-x86_64 plover_wine_tests
 tests/lab/labs.sh netsettings build/mingw-x86_64

@@ -3,6 +3,7 @@
 # host's network): an answering router, a prohibited network, a blackhole.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests
+# shellcheck source=../lib/build.sh
+source scripts/lib/build.sh
+build mingw-x86_64 plover_wine_tests
 tests/lab/labs.sh icmp-wine build/mingw-x86_64

@@ -5,8 +5,9 @@
 # private mount namespace); both in tests/lab/labs.sh.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset mingw-x86_64 >/dev/null || exit 1
-cmake --build build/mingw-x86_64 -j2 --target plover_wine_tests || exit 1
+# shellcheck source=../lib/build.sh
+source scripts/lib/build.sh
+build mingw-x86_64 plover_wine_tests || exit 1
 status=0
 tests/lab/labs.sh hostile-web build/mingw-x86_64 || status=1
 tests/lab/labs.sh full-temp build/mingw-x86_64 || status=1

@@ -23,6 +23,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib/session.sh
 source "$here/lib/session.sh"
+matrix_arguments=("$@")
 out=$(realpath -m "$1")
 shift
 while [ $# -gt 0 ]; do
@@ -111,7 +112,16 @@ for file in "$LAB_EXE" "$LAB_SCENES" "$LAB_STANDINS"/{netsh,shutdown,schtasks,ho
     [ -f "$file" ] || { echo "matrix: $file is missing; build it first" >&2; exit 1; }
 done
 prefix=$lab_root/build/lab/matrix-prefix
-mkdir -p "$out"
+mkdir -p "$out" "$(dirname "$prefix")"
+# One run of the matrix at a time on the prefix and its lanes' copies: a
+# second one (the i686 tier, a demo) waits for the first to end. The lock
+# is held by flock itself, so that no Wine server started here keeps it.
+if [ -z "${MATRIX_PREFIX_LOCKED:-}" ]; then
+    MATRIX_PREFIX_LOCKED=1 flock -o -w 3600 -E 75 "$prefix.lock" bash "$0" "${matrix_arguments[@]}"
+    status=$?
+    [ $status -eq 75 ] && echo "matrix: another run of the matrix held $prefix for an hour" >&2
+    exit $status
+fi
 prefix_prepare "$prefix" && references_prepare "$prefix" || exit 1
 
 run() {                     # run NAME PREFIX

@@ -8,6 +8,7 @@
 # pauses the program prescribes (three lanes kept the two cores a third busy).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset mingw-x86_64 >/dev/null || exit 1
-cmake --build build/mingw-x86_64 -j2 --target PloverTool PloverToolScenes lab_standins || exit 1
+# shellcheck source=../lib/build.sh
+source scripts/lib/build.sh
+build mingw-x86_64 PloverTool PloverToolScenes lab_standins || exit 1
 MATRIX_LANES=4 bash tests/lab/matrix.sh build/lab-matrix ci
